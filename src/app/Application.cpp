@@ -1,0 +1,65 @@
+#include "app/Application.h"
+
+#include "app/SingleInstance.h"
+#include "app/ui/TForm_IntroImage.h"
+#include "app/ui/TForm_Main.h"
+#include "platform/QtSettingsStore.h"
+#include "platform/SystemDrives.h"
+#include "settings/ui/TForm_SelDir.h"
+#include "settings/ui/TForm_Setup.h"
+
+#include <QApplication>
+#include <QScreen>
+
+namespace quillory {
+
+namespace {
+
+void CentreOnScreen(QWidget& window) {
+    if (const QScreen* screen = window.screen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
+}
+
+void BringForward(QWidget& window) {
+    // Before the start-up window has closed the main window is not shown yet,
+    // and there is nothing to bring forward.
+    if (!window.isVisible())
+        return;
+    if (window.isMinimized())
+        window.showNormal();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
+int RunApplication(int argc, char** argv) {
+    QApplication app(argc, argv);
+
+    SingleInstance instance;
+    if (!instance.TryBecomeFirst()) {
+        instance.AskFirstToRaise();
+        return 0;
+    }
+    QApplication::setApplicationName(QStringLiteral("Quillory"));
+
+    Settings settings;
+    QtSettingsStore store;
+    TForm_IntroImage intro;
+    TForm_Main main(settings, store, [] { return FindFirstOpticalDrive(); });
+    QObject::connect(&instance, &SingleInstance::RaiseRequested, &main,
+                     [&main] { BringForward(main); });
+    TForm_SelDir picker(&main);
+
+    if (intro.ShowModal() != QDialog::Accepted)
+        return 0;
+    intro.hide();
+
+    TForm_Setup setup(settings, store, picker, &main);
+    main.SetDialogs({&intro, &setup});
+    CentreOnScreen(main);
+    main.show();
+    return app.exec();
+}
+
+} // namespace quillory

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "settings/LoadSettings.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+
+class QLabel;
+class QTreeView;
+
+namespace quillory {
+
+class HelpWindow;
+class ResultListModel;
+class TForm_IntroImage;
+class TForm_Setup;
+
+// The dialogs the main window's commands open. They are created during
+// start-up after the main window, and attached to it as they come.
+struct MainWindowDialogs {
+    TForm_IntroImage* IntroImage = nullptr;
+    TForm_Setup* Setup = nullptr;
+};
+
+// The main window: menus, toolbar, the result list and the two-panel status
+// bar. Every command starts here and is routed to the window that does the
+// work; errors a command does not handle reach the unexpected-error box.
+class TForm_Main final : public QMainWindow {
+    Q_OBJECT
+public:
+    // Creating the window loads the settings and applies the first-run rule; a
+    // failure there is reported in the unexpected-error box and creation goes on.
+    TForm_Main(Settings& settings, SettingsStore& store, FirstOpticalDriveQuery firstOpticalDrive,
+               QWidget* parent = nullptr);
+    ~TForm_Main() override;
+
+    void SetDialogs(const MainWindowDialogs& dialogs) { dialogs_ = dialogs; }
+
+    // Enables or disables exactly the ten commands that need an open database.
+    void DBOpenEnable();
+    void DBOpenDisable();
+
+    // Status panel 0 (left: the open database) or 1 (right: search progress).
+    void SetStatusText(int panel, const QString& text);
+    QString StatusText(int panel) const;
+
+    ResultListModel& ResultList() { return *model_; }
+    QTreeView& ResultView() { return *view_; }
+
+    // The command handlers.
+    void Export1Click();
+    void Print1Click();
+    void Setup1Click();
+    void Quit1Click();
+    void ManageDatabases1Click();
+    void Find1Click();
+    void ScanCD1Click();
+    void ListAll1Click();
+    void About2Click();
+    void Help2Click();
+    void ToolButton1Click();
+    void Tool_ScanClick();
+    void Tool_FindClick();
+    void Tool_ExportClick();
+    void Tool_PrintClick();
+    void Tool_HelpClick();
+
+private:
+    void FormCreate(FirstOpticalDriveQuery firstOpticalDrive);
+    void CreateMenus();
+    void CreateToolbar();
+    void CreateResultList();
+    void CreateStatusBar();
+    QAction* AddCommand(QWidget* container, const char* objectName, const QString& text,
+                        void (TForm_Main::*handler)());
+    void SetDatabaseCommandsEnabled(bool enabled);
+
+    Settings& settings_;
+    SettingsStore& store_;
+    MainWindowDialogs dialogs_;
+    ResultListModel* model_ = nullptr;
+    QTreeView* view_ = nullptr;
+    std::array<QLabel*, 2> statusPanels_{};
+    std::array<QAction*, 10> databaseCommands_{};
+    std::unique_ptr<HelpWindow> helpWindow_;
+};
+
+} // namespace quillory

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace quillory {
+
+class SettingsStore;
+
+// What every command of quillory-cli gets: its arguments after the command
+// name, the database root given by --root (empty when none), the settings
+// store and the two output streams.
+struct CommandContext {
+    std::vector<std::string> Arguments;
+    std::string Root;
+    SettingsStore& Store;
+    std::ostream& Out;
+    std::ostream& Err;
+};
+
+// Exit statuses: 0 success, 1 a failure with its message on standard error,
+// 2 wrong usage.
+inline constexpr int ExitSuccess = 0;
+inline constexpr int ExitFailure = 1;
+inline constexpr int ExitUsage = 2;
+
+// One verb of the command line. Errors are raised as quillory::Error; the
+// command line prints their text and exits with status 1.
+class Command {
+public:
+    virtual ~Command() = default;
+    virtual std::string Name() const = 0;
+    // The usage line's arguments after the name, and a one-line description.
+    virtual std::string Synopsis() const = 0;
+    virtual std::string Description() const = 0;
+    virtual int Execute(CommandContext& context) = 0;
+};
+
+} // namespace quillory

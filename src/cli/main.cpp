@@ -1,0 +1,12 @@
+#include "cli/CommandLine.h"
+#include "platform/QtSettingsStore.h"
+
+#include <clocale>
+#include <iostream>
+
+int main(int argc, char** argv) {
+    // Locale-aware comparisons follow the user's environment, as in the desktop program.
+    std::setlocale(LC_ALL, "");
+    quillory::QtSettingsStore store;
+    return quillory::RunCommandLine({argv + 1, argv + argc}, store, std::cout, std::cerr);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+// Every text the program shows to the user stands here once. A "%s" is filled
+// with FormatMessage; the texts are kept exactly as users and scripts know them.
+namespace quillory::msg {
+
+// Conversions and settings.
+inline constexpr char NotValidInteger[] = "'%s' is not a valid integer value";
+inline constexpr char InvalidDataType[] = "Invalid data type for '%s'";
+inline constexpr char EmptySetupPath[] =
+    "One of the drives/directories is empty - please recheck them.";
+inline constexpr char BadPrintWidth[] = "The width of the %s column must be a whole number "
+                                        "from 0 to 999. Please revise it and retry.";
+inline constexpr char SettingsNotSaved[] = "The settings could not be saved to %s";
+
+// An error that carries no text of its own.
+inline constexpr char UnknownError[] = "An unknown error stopped the command";
+
+// Files.
+inline constexpr char CannotOpenFile[] = "Cannot open file %s";
+
+// Commands that need an open database or a result list.
+inline constexpr char NoDatabaseOpen[] = "Please do a database search first.";
+inline constexpr char NothingToExport[] = "Before exporting please do a database search.";
+inline constexpr char NothingToPrint[] = "Before printing please do a database search.";
+
+} // namespace quillory::msg

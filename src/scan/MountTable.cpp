@@ -1,0 +1,60 @@
+#include "scan/MountTable.h"
+
+#include "common/Path.h"
+
+#include <sstream>
+
+namespace quillory {
+
+namespace {
+
+bool IsOctalDigit(char c) {
+    return c >= '0' && c <= '7';
+}
+
+std::string Unescape(const std::string& field) {
+    std::string text;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() && IsOctalDigit(field[i + 1]) &&
+            IsOctalDigit(field[i + 2]) && IsOctalDigit(field[i + 3])) {
+            text += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
+                                      (field[i + 3] - '0'));
+            i += 3;
+        } else {
+            text += field[i];
+        }
+    }
+    return text;
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+} // namespace
+
+std::vector<MountEntry> ParseMountTable(std::istream& table) {
+    std::vector<MountEntry> mounts;
+    std::string line;
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        MountEntry entry;
+        if (fields >> entry.Device >> entry.MountPoint >> entry.FileSystemType) {
+            entry.Device = Unescape(entry.Device);
+            entry.MountPoint = Unescape(entry.MountPoint);
+            mounts.push_back(std::move(entry));
+        }
+    }
+    return mounts;
+}
+
+std::string FirstOpticalDrive(const std::vector<MountEntry>& mounts) {
+    for (const MountEntry& entry : mounts) {
+        if (StartsWith(entry.Device, "/dev/sr") || entry.FileSystemType == "iso9660" ||
+            entry.FileSystemType == "udf")
+            return WithTrailingSeparator(entry.MountPoint);
+    }
+    return {};
+}
+
+} // namespace quillory

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+
+#include <functional>
+#include <string>
+
+namespace quillory {
+
+// Returns the mount point of the first optical drive, ending in "/", or an
+// empty text when there is none.
+using FirstOpticalDriveQuery = std::function<std::string()>;
+
+// Reads the persisted settings into `settings`, in the order InputDir,
+// DatabaseDir, PrintCols, PrintColsEnabled. Nothing is read when the store does
+// not exist. A value that does not follow its format raises Error at that
+// value, leaving the fields read before it loaded.
+void ReadSettings(const SettingsStore& store, Settings& settings);
+
+// ReadSettings, then the first-run rule when FirstTime is exactly "True":
+// the default database keeps only its compressed marker, FirstTime becomes
+// "False" (before any drive is looked for, so the rule runs once), and the first
+// optical drive, if any, becomes the input location. A failed read skips the
+// rule and raises its Error.
+void LoadSettings(SettingsStore& store, Settings& settings,
+                  const FirstOpticalDriveQuery& firstOpticalDrive);
+
+} // namespace quillory

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+
+class QFileSystemModel;
+class QLineEdit;
+class QTreeView;
+
+namespace quillory {
+
+// The directory picker behind both "Browse" buttons of the setup dialog: a
+// tree of folders with the selected folder's full path shown below it.
+class TForm_SelDir final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm_SelDir(QWidget* parent = nullptr);
+
+    // The folder selected in the tree, or an empty text when none is.
+    QString SelectedPath() const;
+    // Selects `path` in the tree when it is an existing folder.
+    void SelectPath(const QString& path);
+
+private:
+    QFileSystemModel* model_;
+    QTreeView* tree_;
+    QLineEdit* pathField_;
+};
+
+} // namespace quillory

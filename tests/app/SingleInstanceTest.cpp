@@ -1,0 +1,77 @@
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Runs the real program twice, as a user double-clicking it twice would.
+class SingleInstanceTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir home_;
+
+    QProcessEnvironment Environment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("XDG_RUNTIME_DIR", home_.path() + "/runtime");
+        environment.insert("XDG_CONFIG_HOME", home_.path() + "/config");
+        environment.insert("XDG_DATA_HOME", home_.path() + "/data");
+        return environment;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(home_.isValid());
+        QVERIFY(QDir().mkpath(home_.path() + "/runtime"));
+        QFile::setPermissions(home_.path() + "/runtime", QFileDevice::ReadOwner |
+                                                             QFileDevice::WriteOwner |
+                                                             QFileDevice::ExeOwner);
+    }
+
+    void secondStartExitsAtOnceWhileTheFirstRuns() {
+        QProcess first;
+        first.setProcessEnvironment(Environment());
+        first.start(QUILLORY_EXECUTABLE, {});
+        QVERIFY(first.waitForStarted());
+        const QString lock = home_.path() + "/runtime/quillory.lock";
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(lock), 10000);
+
+        // The first instance is still in its start-up window: the second asks it
+        // to come forward and ends long before a start-up window of its own
+        // could have closed.
+        QProcess second;
+        second.setProcessEnvironment(Environment());
+        QElapsedTimer clock;
+        clock.start();
+        second.start(QUILLORY_EXECUTABLE, {});
+        QVERIFY(second.waitForFinished(5000));
+        QVERIFY(clock.elapsed() < 2000);
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+
+        // Past its start-up window, with the main window up, the first one
+        // still runs and is asked again.
+        QTest::qWait(3000);
+        QCOMPARE(first.state(), QProcess::Running);
+        QProcess third;
+        third.setProcessEnvironment(Environment());
+        third.start(QUILLORY_EXECUTABLE, {});
+        QVERIFY(third.waitForFinished(5000));
+        QCOMPARE(third.exitCode(), 0);
+        QCOMPARE(first.state(), QProcess::Running);
+
+        // A first instance that died without cleaning up does not block the next start.
+        first.kill();
+        first.waitForFinished();
+        QProcess next;
+        next.setProcessEnvironment(Environment());
+        next.start(QUILLORY_EXECUTABLE, {});
+        QVERIFY(next.waitForStarted());
+        QVERIFY(!next.waitForFinished(1500));
+        next.kill();
+        next.waitForFinished();
+    }
+};
+
+QTEST_GUILESS_MAIN(SingleInstanceTest)
+#include "SingleInstanceTest.moc"
