@@ -4,6 +4,9 @@
 #include "support/MemorySettingsStore.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -150,6 +153,26 @@ private slots:
             QCOMPARE(box.Kind, BoxKind::Error);
             QCOMPARE(box.Title, QString("Error"));
         }
+    }
+
+    void helpIsLookedUpBesideTheProgramEveryTime() {
+        auto window = MakeWindow();
+        BoxRecorder boxes;
+        const QString path = QCoreApplication::applicationDirPath() + "/Quillory Help.html";
+        QFile::remove(path);
+        Command(*window, "Tool_Help")->trigger();
+        QCOMPARE(boxes.Boxes.size(), std::size_t(1));
+        QCOMPARE(boxes.Boxes[0].Text, "Cannot open file " + path);
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<html><body><h1>Quillory Help</h1></body></html>");
+        file.close();
+        Command(*window, "Help2")->trigger();
+        QCOMPARE(boxes.Boxes.size(), std::size_t(1));
+        auto* help = window->findChild<QDialog*>("HelpWindow");
+        QVERIFY(help && help->isVisible());
+        QFile::remove(path);
     }
 
     void settingsFailureAtCreationIsReportedAndStartupGoesOn() {

@@ -21,7 +21,9 @@ namespace quillory {
 
 namespace {
 
+constexpr int ToolbarHeight = 25;
 constexpr int ResultListHeight = 378;
+constexpr int StatusBarHeight = 25;
 constexpr int StatusPanelWidth = 423;
 constexpr std::array<int, ResultColumnCount> ColumnWidths = {225, 225, 125, 40, 55, 135};
 
@@ -33,11 +35,14 @@ TForm_Main::TForm_Main(Settings& settings, SettingsStore& store,
       helpWindow_(std::make_unique<HelpWindow>(this)) {
     setObjectName(QStringLiteral("TForm_Main"));
     setWindowTitle(QStringLiteral("Quillory"));
-    resize(838, 475);
     CreateMenus();
     CreateToolbar();
     CreateResultList();
     CreateStatusBar();
+    // 838 x 475 is the whole window with its title bar; the inside holds the
+    // menu, the toolbar, the 378-pixel list and the status bar exactly.
+    resize(838, menuBar()->sizeHint().height() + ToolbarHeight + ResultListHeight +
+                    StatusBarHeight);
     DBOpenDisable();
     FormCreate(std::move(firstOpticalDrive));
 }
@@ -106,7 +111,7 @@ void TForm_Main::CreateToolbar() {
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
     toolbar->setIconSize(QSize(16, 16));
-    toolbar->setFixedHeight(25);
+    toolbar->setFixedHeight(ToolbarHeight);
     toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
 
     struct Button {
@@ -182,7 +187,7 @@ void TForm_Main::CreateResultList() {
 
 void TForm_Main::CreateStatusBar() {
     QStatusBar* bar = statusBar();
-    bar->setFixedHeight(25);
+    bar->setFixedHeight(StatusBarHeight);
     bar->setSizeGripEnabled(false);
     for (std::size_t panel = 0; panel < statusPanels_.size(); ++panel) {
         auto* label = new QLabel(bar);
