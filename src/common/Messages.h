@@ -16,8 +16,11 @@ inline constexpr char SettingsNotSaved[] = "The settings could not be saved to %
 // An error that carries no text of its own.
 inline constexpr char UnknownError[] = "An unknown error stopped the command";
 
-// Files.
+// Files and the bzip2 codec.
 inline constexpr char CannotOpenFile[] = "Cannot open file %s";
+inline constexpr char CannotCreateFile[] = "Cannot create file %s";
+inline constexpr char CannotReadFile[] = "Cannot read file %s";
+inline constexpr char Bzip2IoError[] = "bzip2: I/O error";
 
 // Commands that need an open database or a result list.
 inline constexpr char NoDatabaseOpen[] = "Please do a database search first.";

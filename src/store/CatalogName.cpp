@@ -1,0 +1,73 @@
+#include "store/CatalogName.h"
+
+#include "common/Error.h"
+#include "common/FormatMessage.h"
+#include "common/Messages.h"
+#include "store/DatabaseLayout.h"
+
+#include <cstring>
+#include <dirent.h>
+#include <memory>
+
+namespace quillory {
+
+namespace {
+
+std::string_view Extension(bool compressed) {
+    return compressed ? CompressedExtension : PlainExtension;
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+} // namespace
+
+std::string CatalogFileName(std::string_view diskName, std::string_view diskNumber,
+                            bool compressed) {
+    std::string name(diskName);
+    name += '!';
+    name += diskNumber;
+    name += Extension(compressed);
+    return name;
+}
+
+CatalogName CutCatalogFileName(std::string_view fileName, bool compressed) {
+    const std::size_t bang = fileName.find('!');
+    const std::size_t numberStart = bang == std::string_view::npos ? 0 : bang + 1;
+    const std::size_t extension = Extension(compressed).size();
+    CatalogName cut;
+    if (bang != std::string_view::npos)
+        cut.DiskName = fileName.substr(0, bang);
+    if (fileName.size() >= numberStart + extension)
+        cut.DiskNumber = fileName.substr(numberStart, fileName.size() - numberStart - extension);
+    return cut;
+}
+
+std::string CatalogPattern(bool compressed) { return "*" + std::string(Extension(compressed)); }
+
+bool IsCatalogFileName(std::string_view fileName, bool compressed) {
+    const std::string_view extension = Extension(compressed);
+    return !fileName.empty() && fileName.front() != '.' && fileName.size() >= extension.size() &&
+           fileName.substr(fileName.size() - extension.size()) == extension;
+}
+
+std::vector<std::string> ListCatalogFiles(const std::string& directory, bool compressed) {
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(directory.c_str()));
+    if (!dir)
+        throw Error(FormatMessage(msg::CannotOpenFile, directory));
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (IsCatalogFileName(entry->d_name, compressed))
+            names.emplace_back(entry->d_name);
+    }
+    return names;
+}
+
+std::string MarkerFileName(bool compressed) {
+    return compressed ? CompressedMarkerName : PlainMarkerName;
+}
+
+std::string MarkerLine() { return "Quillory v" QUILLORY_VERSION "\r\n"; }
+
+} // namespace quillory

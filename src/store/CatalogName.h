@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillory {
+
+// A catalog is named after its disk: the disk name, "!", the disk number as the
+// user typed it (007 stays 007), and ".txt" in a plain database or ".txt.bz2"
+// in a compressed one, as in "Backup March!12.txt".
+inline constexpr char PlainExtension[] = ".txt";
+inline constexpr char CompressedExtension[] = ".txt.bz2";
+inline constexpr char CompressedSuffix[] = ".bz2"; // what compressing adds to a plain name
+
+std::string CatalogFileName(std::string_view diskName, std::string_view diskNumber,
+                            bool compressed);
+
+// The two parts of a catalog file name: the text before the first "!", and the
+// text after it less the extension, whose length (4 or 8) is taken from the
+// database's form, not from the name. A name without "!" gives an empty disk
+// name and the text from its first character.
+struct CatalogName {
+    std::string DiskName;
+    std::string DiskNumber;
+};
+CatalogName CutCatalogFileName(std::string_view fileName, bool compressed);
+
+// "*.txt.bz2" when compressed, else "*.txt".
+std::string CatalogPattern(bool compressed);
+// Whether a directory entry is a catalog of a database of that form: a visible
+// name (not beginning with ".") ending in the form's extension.
+bool IsCatalogFileName(std::string_view fileName, bool compressed);
+
+// The catalogs of `directory`, in the order the file system lists them. Raises
+// Error when the directory cannot be read.
+std::vector<std::string> ListCatalogFiles(const std::string& directory, bool compressed);
+
+// "VLR_ZIP" when compressed, else "VLR_STD".
+std::string MarkerFileName(bool compressed);
+// The one line a marker file holds: "Quillory v1.0" and CR LF.
+std::string MarkerLine();
+
+} // namespace quillory

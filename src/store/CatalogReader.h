@@ -1,0 +1,16 @@
+#pragma once
+
+#include "store/CatalogRecord.h"
+
+#include <string>
+
+namespace quillory {
+
+// Hands every record of the catalog file at `path` to `consumer`, in file
+// order. A compressed catalog is decoded on the fly through the bzip2 codec,
+// so no scratch file is written and a database on read-only media can be read.
+// Raises the file's or the codec's Error; the records before the failure have
+// been handed over by then.
+void ReadCatalog(const std::string& path, bool compressed, const RecordConsumer& consumer);
+
+} // namespace quillory

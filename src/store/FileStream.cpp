@@ -1,0 +1,80 @@
+#include "store/FileStream.h"
+
+#include "common/Error.h"
+#include "common/FormatMessage.h"
+#include "common/Messages.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillory {
+
+FileInput::FileInput(const std::string& path)
+    : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (fd_ < 0)
+        throw Error(FormatMessage(msg::CannotOpenFile, path));
+}
+
+FileInput::~FileInput() { Close(); }
+
+void FileInput::Close() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+std::int64_t FileInput::Size() {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0)
+        throw Error(FormatMessage(msg::CannotReadFile, path_));
+    return info.st_size;
+}
+
+void FileInput::Rewind() {
+    if (::lseek(fd_, 0, SEEK_SET) != 0)
+        throw Error(FormatMessage(msg::CannotReadFile, path_));
+}
+
+std::size_t FileInput::Read(char* buffer, std::size_t count) {
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer, count);
+        if (got >= 0)
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR)
+            throw Error(FormatMessage(msg::CannotReadFile, path_));
+    }
+}
+
+FileOutput::FileOutput(const std::string& path)
+    : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)) {
+    if (fd_ < 0)
+        throw Error(FormatMessage(msg::CannotCreateFile, path));
+}
+
+FileOutput::~FileOutput() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::size_t FileOutput::Write(const char* data, std::size_t count) {
+    std::size_t written = 0;
+    while (written < count) {
+        const ssize_t put = ::write(fd_, data + written, count - written);
+        if (put > 0)
+            written += static_cast<std::size_t>(put);
+        else if (put == 0 || errno != EINTR)
+            break;
+    }
+    return written;
+}
+
+bool FileOutput::Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+}
+
+} // namespace quillory
