@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quillory::bench {
+
+// Writes a catalog of made-up but plausible records (photo, document and
+// program names in nested directories, dates from 1995 to 2025, sizes up to a
+// few GiB) until the file holds at least `bytes` bytes. The same seed gives the
+// same file.
+void WriteSyntheticCatalog(const std::string& path, std::int64_t bytes, std::uint64_t seed);
+
+} // namespace quillory::bench
