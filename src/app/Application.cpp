@@ -7,6 +7,9 @@
 #include "platform/SystemDrives.h"
 #include "settings/ui/TForm_SelDir.h"
 #include "settings/ui/TForm_Setup.h"
+#include "store/ui/TForm_OpenDB.h"
+#include "store/ui/TForm_RenameDB.h"
+#include "store/ui/TForm_info.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -49,6 +52,7 @@ int RunApplication(int argc, char** argv) {
     TForm_Main main(settings, store, [] { return FindFirstOpticalDrive(); });
     QObject::connect(&instance, &SingleInstance::RaiseRequested, &main,
                      [&main] { BringForward(main); });
+    TForm_RenameDB renameDatabase(&main);
     TForm_SelDir picker(&main);
 
     if (intro.ShowModal() != QDialog::Accepted)
@@ -56,7 +60,9 @@ int RunApplication(int argc, char** argv) {
     intro.hide();
 
     TForm_Setup setup(settings, store, picker, &main);
-    main.SetDialogs({&intro, &setup});
+    TForm_info waitWindow(&main);
+    TForm_OpenDB openDatabase(settings, main, renameDatabase, waitWindow);
+    main.SetDialogs({&intro, &setup, &openDatabase});
     CentreOnScreen(main);
     main.show();
     return app.exec();

@@ -37,4 +37,15 @@ public:
     virtual int Execute(CommandContext& context) = 0;
 };
 
+// The database root: --root when given, else DatabaseDir from the settings.
+// Raises Error when there is neither.
+std::string DatabaseRoot(const CommandContext& context);
+
+// The directory of database `name` under the root; raises Error when the name
+// is not acceptable or there is no such database.
+std::string ExistingDatabasePath(const CommandContext& context, const std::string& name);
+
+// Whether progress lines should go to standard error (it is a terminal).
+bool ShowProgress();
+
 } // namespace quillory

@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "cli/DatabaseCommands.h"
 #include "cli/SettingsCommand.h"
 #include "common/FormatMessage.h"
 
@@ -11,6 +12,12 @@ namespace {
 
 std::vector<std::unique_ptr<Command>> AllCommands() {
     std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<DatabasesCommand>());
+    commands.push_back(std::make_unique<CreateCommand>());
+    commands.push_back(std::make_unique<RenameDatabaseCommand>());
+    commands.push_back(std::make_unique<DeleteDatabaseCommand>());
+    commands.push_back(std::make_unique<ConvertCommand>(true));
+    commands.push_back(std::make_unique<ConvertCommand>(false));
     commands.push_back(std::make_unique<SettingsCommand>());
     return commands;
 }

@@ -20,11 +20,25 @@ inline constexpr char UnknownError[] = "An unknown error stopped the command";
 inline constexpr char CannotOpenFile[] = "Cannot open file %s";
 inline constexpr char CannotCreateFile[] = "Cannot create file %s";
 inline constexpr char CannotReadFile[] = "Cannot read file %s";
+inline constexpr char CannotWriteFile[] = "Cannot write file %s";
 inline constexpr char Bzip2IoError[] = "bzip2: I/O error";
 
 // Commands that need an open database or a result list.
 inline constexpr char NoDatabaseOpen[] = "Please do a database search first.";
 inline constexpr char NothingToExport[] = "Before exporting please do a database search.";
 inline constexpr char NothingToPrint[] = "Before printing please do a database search.";
+
+// Databases.
+inline constexpr char SelectDatabaseToDelete[] = "Please select a database to delete.";
+inline constexpr char ConfirmDeleteDatabase[] = "Please confirm you wish to delete the database.";
+inline constexpr char SelectDatabaseToRename[] = "Please select a database to rename.";
+inline constexpr char ErrorRenamingDatabase[] = "Error renaming database.";
+inline constexpr char BadDatabaseName[] =
+    "Database names cannot include \"/\", \"\\\" or control characters, nor be \".\" or "
+    "\"..\". Please revise the database name and retry.";
+inline constexpr char NoSuchDatabase[] = "There is no database named %s";
+inline constexpr char DatabaseExists[] = "A database named %s exists already";
+inline constexpr char NoDatabaseRoot[] =
+    "No database directory is set: give --root DIR or set it in Setup";
 
 } // namespace quillory::msg

@@ -44,7 +44,9 @@ CatalogName CutCatalogFileName(std::string_view fileName, bool compressed) {
     return cut;
 }
 
-std::string CatalogPattern(bool compressed) { return "*" + std::string(Extension(compressed)); }
+std::string CatalogPattern(bool compressed) {
+    return "*" + std::string(Extension(compressed));
+}
 
 bool IsCatalogFileName(std::string_view fileName, bool compressed) {
     const std::string_view extension = Extension(compressed);
@@ -68,6 +70,8 @@ std::string MarkerFileName(bool compressed) {
     return compressed ? CompressedMarkerName : PlainMarkerName;
 }
 
-std::string MarkerLine() { return "Quillory v" QUILLORY_VERSION "\r\n"; }
+std::string MarkerLine() {
+    return "Quillory v" QUILLORY_VERSION "\r\n";
+}
 
 } // namespace quillory

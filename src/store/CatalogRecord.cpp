@@ -61,12 +61,14 @@ CatalogRecordParser::CatalogRecordParser(RecordConsumer consumer)
 void CatalogRecordParser::Feed(const char* data, std::size_t count) {
     pending_.append(data, count);
     while (scanned_ < pending_.size()) {
-        const void* found = std::memchr(pending_.data() + scanned_, '\n', pending_.size() - scanned_);
+        const void* found =
+            std::memchr(pending_.data() + scanned_, '\n', pending_.size() - scanned_);
         if (!found) {
             scanned_ = pending_.size();
             break;
         }
-        const auto end = static_cast<std::size_t>(static_cast<const char*>(found) - pending_.data());
+        const auto end =
+            static_cast<std::size_t>(static_cast<const char*>(found) - pending_.data());
         AddLine(lineStart_, end);
         lineStart_ = scanned_ = end + 1;
         if (completeLines_ == 0)
@@ -96,7 +98,8 @@ void CatalogRecordParser::AddLine(std::size_t start, std::size_t end) {
 void CatalogRecordParser::HandOver() {
     CatalogRecordView record;
     for (std::size_t i = 0; i < completeLines_; ++i)
-        record.Lines[i] = std::string_view(pending_).substr(lineStarts_[i], lineEnds_[i] - lineStarts_[i]);
+        record.Lines[i] =
+            std::string_view(pending_).substr(lineStarts_[i], lineEnds_[i] - lineStarts_[i]);
     completeLines_ = 0;
     consumer_(record);
 }

@@ -18,7 +18,9 @@ FileInput::FileInput(const std::string& path)
         throw Error(FormatMessage(msg::CannotOpenFile, path));
 }
 
-FileInput::~FileInput() { Close(); }
+FileInput::~FileInput() {
+    Close();
+}
 
 void FileInput::Close() {
     if (fd_ >= 0)

@@ -7,6 +7,7 @@
 #include "app/ui/TForm_IntroImage.h"
 #include "common/Messages.h"
 #include "settings/ui/TForm_Setup.h"
+#include "store/ui/TForm_OpenDB.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -41,8 +42,8 @@ TForm_Main::TForm_Main(Settings& settings, SettingsStore& store,
     CreateStatusBar();
     // 838 x 475 is the whole window with its title bar; the inside holds the
     // menu, the toolbar, the 378-pixel list and the status bar exactly.
-    resize(838, menuBar()->sizeHint().height() + ToolbarHeight + ResultListHeight +
-                    StatusBarHeight);
+    resize(838,
+           menuBar()->sizeHint().height() + ToolbarHeight + ResultListHeight + StatusBarHeight);
     DBOpenDisable();
     FormCreate(std::move(firstOpticalDrive));
 }
@@ -239,9 +240,13 @@ void TForm_Main::Quit1Click() {
     close();
 }
 
-// The database manager, the search dialog and the catalog manager open from
-// these three once their windows exist.
-void TForm_Main::ManageDatabases1Click() {}
+void TForm_Main::ManageDatabases1Click() {
+    if (dialogs_.OpenDB)
+        dialogs_.OpenDB->OpenDBClick();
+}
+
+// The search dialog and the catalog manager open from these two once their
+// windows exist.
 void TForm_Main::Find1Click() {}
 void TForm_Main::ScanCD1Click() {}
 

@@ -16,6 +16,7 @@ namespace quillory {
 class HelpWindow;
 class ResultListModel;
 class TForm_IntroImage;
+class TForm_OpenDB;
 class TForm_Setup;
 
 // The dialogs the main window's commands open. They are created during
@@ -23,6 +24,7 @@ class TForm_Setup;
 struct MainWindowDialogs {
     TForm_IntroImage* IntroImage = nullptr;
     TForm_Setup* Setup = nullptr;
+    TForm_OpenDB* OpenDB = nullptr;
 };
 
 // The main window: menus, toolbar, the result list and the two-panel status

@@ -1,0 +1,37 @@
+#include "cli/Command.h"
+
+#include "common/Error.h"
+#include "common/FileSystem.h"
+#include "common/FormatMessage.h"
+#include "common/Messages.h"
+#include "common/Path.h"
+#include "settings/LoadSettings.h"
+#include "store/Database.h"
+
+#include <unistd.h>
+
+namespace quillory {
+
+std::string DatabaseRoot(const CommandContext& context) {
+    if (!context.Root.empty())
+        return WithTrailingSeparator(context.Root);
+    Settings settings;
+    ReadSettings(context.Store, settings);
+    if (settings.DatabaseDir.empty())
+        throw Error(msg::NoDatabaseRoot);
+    return settings.DatabaseDir;
+}
+
+std::string ExistingDatabasePath(const CommandContext& context, const std::string& name) {
+    CheckDatabaseName(name);
+    const std::string path = DatabasePath(DatabaseRoot(context), name);
+    if (name.empty() || !IsDirectory(path))
+        throw Error(FormatMessage(msg::NoSuchDatabase, name));
+    return path;
+}
+
+bool ShowProgress() {
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
+} // namespace quillory

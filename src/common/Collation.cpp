@@ -1,0 +1,74 @@
+#include "common/Collation.h"
+
+#include "common/Error.h"
+
+#include <unicode/ucol.h>
+#include <unicode/uloc.h>
+#include <unicode/ustring.h>
+#include <utility>
+#include <vector>
+
+namespace quillory {
+
+Collation::Collation(Strength strength) {
+    UErrorCode status = U_ZERO_ERROR;
+    collator_ = ucol_open(uloc_getDefault(), &status);
+    if (U_FAILURE(status)) {
+        status = U_ZERO_ERROR;
+        collator_ = ucol_open("", &status);
+    }
+    if (U_FAILURE(status))
+        throw Error(u_errorName(status));
+    ucol_setStrength(collator_, strength == Strength::IgnoreCase ? UCOL_SECONDARY : UCOL_TERTIARY);
+}
+
+Collation::~Collation() {
+    if (collator_)
+        ucol_close(collator_);
+}
+
+Collation::Collation(Collation&& other) noexcept
+    : collator_(std::exchange(other.collator_, nullptr)) {}
+
+Collation& Collation::operator=(Collation&& other) noexcept {
+    std::swap(collator_, other.collator_);
+    return *this;
+}
+
+int Collation::Compare(std::string_view a, std::string_view b) const {
+    UErrorCode status = U_ZERO_ERROR;
+    const UCollationResult result =
+        ucol_strcollUTF8(collator_, a.data(), static_cast<int32_t>(a.size()), b.data(),
+                         static_cast<int32_t>(b.size()), &status);
+    // Invalid UTF-8 is read with replacement characters, so a failure here can
+    // only be a broken collator; the byte order is then the fairest answer.
+    if (U_FAILURE(status))
+        return a.compare(b);
+    return result;
+}
+
+std::string Collation::SortKey(std::string_view text) const {
+    // UTF-16 first: the sort key of a UTF-8 text is made through an iterator,
+    // which is slower than the plain call on UTF-16.
+    std::vector<UChar> wide(text.size() + 1);
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8WithSub(wide.data(), static_cast<int32_t>(wide.size()), &length, text.data(),
+                         static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
+    if (U_FAILURE(status))
+        return std::string(text);
+    std::string key(static_cast<std::size_t>(length) * 4 + 16, '\0');
+    int32_t needed =
+        ucol_getSortKey(collator_, wide.data(), length, reinterpret_cast<uint8_t*>(key.data()),
+                        static_cast<int32_t>(key.size()));
+    if (needed > static_cast<int32_t>(key.size())) {
+        key.resize(static_cast<std::size_t>(needed));
+        needed = ucol_getSortKey(collator_, wide.data(), length,
+                                 reinterpret_cast<uint8_t*>(key.data()), needed);
+    }
+    // The key ends with a zero byte that takes no part in the order.
+    key.resize(needed > 0 ? static_cast<std::size_t>(needed) - 1 : 0);
+    return key;
+}
+
+} // namespace quillory

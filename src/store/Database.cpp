@@ -1,0 +1,139 @@
+#include "store/Database.h"
+
+#include "common/Collation.h"
+#include "common/Error.h"
+#include "common/FileSystem.h"
+#include "common/Messages.h"
+#include "common/Path.h"
+#include "store/CatalogName.h"
+#include "store/DatabaseLayout.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillory {
+
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// The visible entries of `directory`, in listing order; none when it cannot be read.
+std::vector<std::string> VisibleEntries(const std::string& directory) {
+    std::vector<std::string> names;
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(directory.c_str()));
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (entry->d_name[0] != '.')
+            names.emplace_back(entry->d_name);
+    }
+    return names;
+}
+
+std::string WithoutTrailingSeparator(std::string path) {
+    while (path.size() > 1 && path.back() == PathSeparator)
+        path.pop_back();
+    return path;
+}
+
+} // namespace
+
+std::vector<DatabaseEntry> ListDatabases(const std::string& databaseDir) {
+    std::vector<DatabaseEntry> databases;
+    for (std::string& name : VisibleEntries(databaseDir)) {
+        if (const auto compressed = MarkedCompressed(JoinPath(databaseDir, name)))
+            databases.push_back({std::move(name), *compressed});
+    }
+    const Collation collation(Collation::Strength::CaseSensitive);
+    std::sort(databases.begin(), databases.end(),
+              [&](const auto& a, const auto& b) { return collation.Compare(a.Name, b.Name) < 0; });
+    return databases;
+}
+
+void CheckDatabaseName(std::string_view name) {
+    const bool control = std::any_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    if (control || name == "." || name == ".." || name.find_first_of("/\\") != name.npos)
+        throw Error(msg::BadDatabaseName);
+}
+
+std::string DatabasePath(const std::string& databaseDir, std::string_view name) {
+    return WithTrailingSeparator(JoinPath(databaseDir, name));
+}
+
+std::optional<bool> MarkedCompressed(const std::string& path) {
+    if (!FindEntryIgnoringCase(path, CompressedMarkerName).empty())
+        return true;
+    if (!FindEntryIgnoringCase(path, PlainMarkerName).empty())
+        return false;
+    return std::nullopt;
+}
+
+void WriteMarker(const std::string& path, bool compressed) {
+    WriteWholeFile(JoinPath(path, MarkerFileName(compressed)), MarkerLine());
+}
+
+void OpenDatabase(Settings& settings, const std::string& name, bool compressedBox) {
+    CheckDatabaseName(name);
+    const std::string path = DatabasePath(settings.DatabaseDir, name);
+    bool compressed = compressedBox;
+    if (!IsDirectory(path)) {
+        // A directory that cannot be made shows itself when its marker cannot
+        // be written.
+        ::mkdir(WithoutTrailingSeparator(path).c_str(), 0777);
+        WriteMarker(path, compressed);
+    } else {
+        compressed = MarkedCompressed(path).value_or(compressedBox);
+    }
+    settings.OpenDBName = name;
+    settings.OpenDBPath = path;
+    settings.OpenDBCompressed = compressed;
+}
+
+int FindNumFiles(const Settings& settings) {
+    try {
+        return static_cast<int>(
+            ListCatalogFiles(settings.OpenDBPath, settings.OpenDBCompressed).size());
+    } catch (const Error&) {
+        return 0; // a directory that cannot be listed holds no catalog we can use
+    }
+}
+
+std::string OpenDatabaseStatus(const Settings& settings) {
+    return "Open Database: " + settings.OpenDBName +
+           " (Num Catalogs: " + std::to_string(FindNumFiles(settings)) + ")" + std::string(17, ' ');
+}
+
+bool RenameDatabase(Settings& settings, const std::string& oldName, const std::string& newName) {
+    if (newName.empty())
+        throw Error(msg::ErrorRenamingDatabase);
+    CheckDatabaseName(newName);
+    const std::string oldPath = DatabasePath(settings.DatabaseDir, oldName);
+    const std::string newPath = DatabasePath(settings.DatabaseDir, newName);
+    if (!RenameNoReplace(WithoutTrailingSeparator(oldPath), WithoutTrailingSeparator(newPath)))
+        throw Error(msg::ErrorRenamingDatabase);
+    if (settings.OpenDBPath != oldPath)
+        return false;
+    settings.OpenDBPath = newPath;
+    settings.OpenDBName = newName;
+    return true;
+}
+
+bool DeleteDatabase(const Settings& settings, const std::string& name) {
+    CheckDatabaseName(name);
+    const std::string path = DatabasePath(settings.DatabaseDir, name);
+    // Only the visible files go; a sub-directory or a hidden file keeps the
+    // directory, which is then no longer a database.
+    for (const std::string& entry : VisibleEntries(path))
+        ::unlink(JoinPath(path, entry).c_str());
+    ::rmdir(WithoutTrailingSeparator(path).c_str());
+    return path == settings.OpenDBPath;
+}
+
+} // namespace quillory

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "settings/Settings.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillory {
+
+// One database as the manager lists it.
+struct DatabaseEntry {
+    std::string Name;
+    bool Compressed = false; // VLR_ZIP is present
+};
+
+// The directories under `databaseDir` that hold a marker, sorted by name with
+// the locale's case-sensitive order. Hidden entries are left out; a directory
+// holding both markers counts as compressed.
+std::vector<DatabaseEntry> ListDatabases(const std::string& databaseDir);
+
+// Refuses, with a clear Error, a database name that would reach outside the
+// database root: one holding "/" or "\", "." or "..", or a control character.
+void CheckDatabaseName(std::string_view name);
+
+// The directory of database `name`: the root, the name and a final "/".
+std::string DatabasePath(const std::string& databaseDir, std::string_view name);
+
+// The form the markers of database directory `path` give: compressed when
+// VLR_ZIP is there (any case), plain when only VLR_STD is, nothing without one.
+std::optional<bool> MarkedCompressed(const std::string& path);
+
+// Writes the marker of the given form into `path`, replacing one of that name.
+void WriteMarker(const std::string& path, bool compressed);
+
+// "Open/New": opens database `name` (creating the directory and its marker when
+// the directory is missing) and makes it the open database of `settings`. An
+// existing database's marker decides its form; the check box decides only for a
+// new database or a directory without a marker.
+void OpenDatabase(Settings& settings, const std::string& name, bool compressedBox);
+
+// The number of catalogs of the open database.
+int FindNumFiles(const Settings& settings);
+
+// "Open Database: NAME (Num Catalogs: N)" and 17 spaces: the first status panel
+// while database `name` is open.
+std::string OpenDatabaseStatus(const Settings& settings);
+
+// Renames database `oldName` to `newName`; the open database follows when it
+// was the one renamed. Raises Error("Error renaming database.") when the name
+// is empty or the system refuses. Returns whether the open database was renamed.
+bool RenameDatabase(Settings& settings, const std::string& oldName, const std::string& newName);
+
+// Deletes the visible files of database `name` (sub-directories and hidden
+// files stay, and then so does the directory), then the directory when it is
+// empty. Failures are ignored. Returns whether it was the open database.
+bool DeleteDatabase(const Settings& settings, const std::string& name);
+
+} // namespace quillory

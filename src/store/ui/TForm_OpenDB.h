@@ -1,0 +1,54 @@
+#pragma once
+
+#include "settings/Settings.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+class QTreeWidget;
+
+namespace quillory {
+
+class TForm_Main;
+class TForm_RenameDB;
+class TForm_info;
+
+// "Select Database": lists the databases under the database root and opens,
+// creates, renames, deletes and converts them. Opening a database makes it the
+// open database of the run and enables the main window's database commands.
+class TForm_OpenDB final : public QDialog {
+    Q_OBJECT
+public:
+    TForm_OpenDB(Settings& settings, TForm_Main& main, TForm_RenameDB& renameDialog,
+                 TForm_info& waitWindow);
+
+    // Fills the list and shows the dialog modally.
+    void OpenDBClick();
+    // Fills the list from the database root.
+    void ShowDBForm();
+
+    void Button_OpenClick();
+    void Button_RenameClick();
+    void Button_DeleteClick();
+    void Button_CancelClick();
+    void CheckBox_CompressClick();
+
+    QTreeWidget* ListView1;
+    QLineEdit* Edit_DBName;
+    QCheckBox* CheckBox_Compress;
+
+private:
+    void ListView1SelectItem();
+    void RenameDialogRenameClick(const std::string& oldName);
+    QString SelectedName() const;
+    // Refuses a bad name with the error box; true when the name may be used.
+    bool AcceptableName(const std::string& name);
+
+    Settings& settings_;
+    TForm_Main& main_;
+    TForm_RenameDB& renameDialog_;
+    TForm_info& waitWindow_;
+};
+
+} // namespace quillory

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+class QLineEdit;
+
+namespace quillory {
+
+// "Rename Database": the old name (shown, not editable) and the new one.
+class TForm_RenameDB final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm_RenameDB(QWidget* parent = nullptr);
+
+    // Fills both fields with `name` and shows the dialog modally; `onRename`
+    // runs when "Rename" is pressed and decides whether the dialog closes.
+    int ShowFor(const QString& name, std::function<void()> onRename);
+
+    QLineEdit* Edit_from_name;
+    QLineEdit* Edit_to_name;
+
+private:
+    std::function<void()> onRename_;
+};
+
+} // namespace quillory
