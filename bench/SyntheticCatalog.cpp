@@ -48,14 +48,21 @@ std::string Name(Random& random) {
     return name;
 }
 
-} // namespace
-
-void WriteSyntheticCatalog(const std::string& path, std::int64_t bytes, std::uint64_t seed) {
+// Writes records until `enough(bytes written, records written)` says so.
+template <typename Enough>
+void Generate(const std::string& path, std::uint64_t seed, Enough enough) {
     Random random(seed);
     FileOutput output(path);
     std::string chunk;
     std::int64_t written = 0;
-    while (written < bytes) {
+    std::int64_t records = 0;
+    auto flush = [&] {
+        if (output.Write(chunk.data(), chunk.size()) != chunk.size())
+            throw std::runtime_error("cannot write " + path);
+        written += static_cast<std::int64_t>(chunk.size());
+        chunk.clear();
+    };
+    while (!enough(written + static_cast<std::int64_t>(chunk.size()), records)) {
         LocalDateTime time;
         time.Day = 1 + random.Below(28);
         time.Month = 1 + random.Below(12);
@@ -64,22 +71,27 @@ void WriteSyntheticCatalog(const std::string& path, std::int64_t bytes, std::uin
         time.Minute = random.Below(60);
         time.Second = 2 * random.Below(30);
         const bool directory = random.Below(10) == 0;
-        const std::int64_t size =
-            directory ? 0
-                      : static_cast<std::int64_t>(
-                            random.Next() % (random.Below(50) == 0 ? 5000000000ULL : 3000000ULL));
+        const std::uint64_t largest = random.Below(50) == 0 ? 5000000000ULL : 3000000ULL;
+        const auto size = directory ? 0 : static_cast<std::int64_t>(random.Next() % largest);
         chunk += FormatRecord(directory ? EntryKind::Directory : EntryKind::File, Name(random),
                               Directory(random), time, size);
-        if (chunk.size() >= (1 << 20) ||
-            written + static_cast<std::int64_t>(chunk.size()) >= bytes) {
-            if (output.Write(chunk.data(), chunk.size()) != chunk.size())
-                throw std::runtime_error("cannot write " + path);
-            written += static_cast<std::int64_t>(chunk.size());
-            chunk.clear();
-        }
+        ++records;
+        if (chunk.size() >= (1 << 20))
+            flush();
     }
+    flush();
     if (!output.Close())
         throw std::runtime_error("cannot write " + path);
+}
+
+} // namespace
+
+void WriteSyntheticCatalog(const std::string& path, std::int64_t bytes, std::uint64_t seed) {
+    Generate(path, seed, [bytes](std::int64_t written, std::int64_t) { return written >= bytes; });
+}
+
+void WriteSyntheticRecords(const std::string& path, std::int64_t records, std::uint64_t seed) {
+    Generate(path, seed, [records](std::int64_t, std::int64_t made) { return made >= records; });
 }
 
 } // namespace quillory::bench

@@ -11,4 +11,7 @@ namespace quillory::bench {
 // same file.
 void WriteSyntheticCatalog(const std::string& path, std::int64_t bytes, std::uint64_t seed);
 
+// The same, with exactly `records` records.
+void WriteSyntheticRecords(const std::string& path, std::int64_t records, std::uint64_t seed);
+
 } // namespace quillory::bench
