@@ -5,6 +5,9 @@
 #include "app/ui/TForm_Main.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/SystemDrives.h"
+#include "scan/ui/TForm_Progress.h"
+#include "scan/ui/TForm_Rename.h"
+#include "scan/ui/TForm_ScanCD.h"
 #include "settings/ui/TForm_SelDir.h"
 #include "settings/ui/TForm_Setup.h"
 #include "store/ui/TForm_OpenDB.h"
@@ -53,7 +56,9 @@ int RunApplication(int argc, char** argv) {
     QObject::connect(&instance, &SingleInstance::RaiseRequested, &main,
                      [&main] { BringForward(main); });
     TForm_RenameDB renameDatabase(&main);
+    TForm_Rename renameCatalog(&main);
     TForm_SelDir picker(&main);
+    TForm_Progress progress(&main);
 
     if (intro.ShowModal() != QDialog::Accepted)
         return 0;
@@ -61,8 +66,9 @@ int RunApplication(int argc, char** argv) {
 
     TForm_Setup setup(settings, store, picker, &main);
     TForm_info waitWindow(&main);
+    TForm_ScanCD catalogManager(settings, renameCatalog, progress, &main);
     TForm_OpenDB openDatabase(settings, main, renameDatabase, waitWindow);
-    main.SetDialogs({&intro, &setup, &openDatabase});
+    main.SetDialogs({&intro, &setup, &openDatabase, &catalogManager});
     CentreOnScreen(main);
     main.show();
     return app.exec();

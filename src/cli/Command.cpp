@@ -30,6 +30,14 @@ std::string ExistingDatabasePath(const CommandContext& context, const std::strin
     return path;
 }
 
+Settings OpenedDatabase(const CommandContext& context, const std::string& name) {
+    Settings settings;
+    settings.OpenDBPath = ExistingDatabasePath(context, name);
+    settings.OpenDBName = name;
+    settings.OpenDBCompressed = MarkedCompressed(settings.OpenDBPath).value_or(false);
+    return settings;
+}
+
 bool ShowProgress() {
     return ::isatty(STDERR_FILENO) == 1;
 }

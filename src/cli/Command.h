@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Settings.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -44,6 +46,11 @@ std::string DatabaseRoot(const CommandContext& context);
 // The directory of database `name` under the root; raises Error when the name
 // is not acceptable or there is no such database.
 std::string ExistingDatabasePath(const CommandContext& context, const std::string& name);
+
+// The settings with database `name` open, as the desktop program has them after
+// "Open/New": its form comes from its marker (plain without one). Raises Error
+// when there is no such database.
+Settings OpenedDatabase(const CommandContext& context, const std::string& name);
 
 // Whether progress lines should go to standard error (it is a terminal).
 bool ShowProgress();

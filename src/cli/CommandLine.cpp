@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "cli/CatalogCommands.h"
 #include "cli/DatabaseCommands.h"
 #include "cli/SettingsCommand.h"
 #include "common/FormatMessage.h"
@@ -18,6 +19,10 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
     commands.push_back(std::make_unique<DeleteDatabaseCommand>());
     commands.push_back(std::make_unique<ConvertCommand>(true));
     commands.push_back(std::make_unique<ConvertCommand>(false));
+    commands.push_back(std::make_unique<CatalogsCommand>());
+    commands.push_back(std::make_unique<ScanCommand>());
+    commands.push_back(std::make_unique<RenameCatalogCommand>());
+    commands.push_back(std::make_unique<DeleteCatalogCommand>());
     commands.push_back(std::make_unique<SettingsCommand>());
     return commands;
 }

@@ -41,4 +41,22 @@ inline constexpr char DatabaseExists[] = "A database named %s exists already";
 inline constexpr char NoDatabaseRoot[] =
     "No database directory is set: give --root DIR or set it in Setup";
 
+// Scanning disks.
+inline constexpr char DiskNotAvailable[] = "Disk not available to scan. Please retry.";
+inline constexpr char LocationVanished[] = "%s went away while it was being scanned";
+inline constexpr char NoInputLocation[] =
+    "No disk to scan has been chosen: set the Input Drive in Setup";
+inline constexpr char DiskNumberNotInteger[] =
+    "Integer values must be used for disk numbers. Please revise the disk number and retry.";
+inline constexpr char DiskNameWithBang[] =
+    "Disk names cannot include the \"!\" symbol. Please revise the disk name and retry.";
+inline constexpr char DiskNameWithSeparator[] =
+    "Disk names cannot include \"/\", \"\\\" or control characters. Please revise the disk "
+    "name and retry.";
+inline constexpr char SelectFileToRename[] = "Please select a file to rename.";
+inline constexpr char SelectFileToDelete[] = "Please select a file to delete.";
+inline constexpr char ConfirmDeleteFile[] = "Do you really want to delete this file?";
+inline constexpr char ErrorRenamingCatalog[] = "Error renaming catalog.";
+inline constexpr char NoSuchCatalog[] = "There is no catalog %s";
+
 } // namespace quillory::msg

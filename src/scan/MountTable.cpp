@@ -37,6 +37,8 @@ std::vector<MountEntry> ParseMountTable(std::istream& table) {
     std::vector<MountEntry> mounts;
     std::string line;
     while (std::getline(table, line)) {
+        if (line.empty() || line.front() == '#')
+            continue; // a comment of /etc/fstab
         std::istringstream fields(line);
         MountEntry entry;
         if (fields >> entry.Device >> entry.MountPoint >> entry.FileSystemType) {
@@ -55,6 +57,48 @@ std::string FirstOpticalDrive(const std::vector<MountEntry>& mounts) {
             return WithTrailingSeparator(entry.MountPoint);
     }
     return {};
+}
+
+} // namespace quillory
+
+namespace quillory {
+
+namespace {
+
+std::string WithoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+// Whether `directory` is `path` or a directory above it.
+bool Contains(const std::string& directory, const std::string& path) {
+    if (directory == "/")
+        return true;
+    return path.compare(0, directory.size(), directory) == 0 &&
+           (path.size() == directory.size() || path[directory.size()] == '/');
+}
+
+} // namespace
+
+std::string MountPointFor(const std::string& absolutePath, const std::vector<MountEntry>& mounts) {
+    const std::string path = WithoutTrailingSlash(absolutePath);
+    std::string best = "/";
+    for (const MountEntry& entry : mounts) {
+        const std::string point = WithoutTrailingSlash(entry.MountPoint);
+        if (Contains(point, path) && point.size() > best.size())
+            best = point;
+    }
+    return best;
+}
+
+bool IsMountPoint(const std::string& absolutePath, const std::vector<MountEntry>& mounts) {
+    const std::string path = WithoutTrailingSlash(absolutePath);
+    for (const MountEntry& entry : mounts) {
+        if (WithoutTrailingSlash(entry.MountPoint) == path)
+            return true;
+    }
+    return false;
 }
 
 } // namespace quillory

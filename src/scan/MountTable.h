@@ -15,12 +15,21 @@ struct MountEntry {
 
 // The entries in mount-table order. The table escapes blanks, tabs, newlines and
 // backslashes in its fields as three octal digits ("\040"); they are undone here.
-// Lines with fewer than three fields are skipped.
+// Lines with fewer than three fields are skipped, and so are comments ("#"), so
+// /etc/fstab reads the same way.
 std::vector<MountEntry> ParseMountTable(std::istream& table);
 
 // The mount point, with its final "/", of the first mounted file system that
 // lives on an optical drive (a /dev/sr* device) or has an optical disc's file
 // system type (iso9660, udf); empty when there is none.
 std::string FirstOpticalDrive(const std::vector<MountEntry>& mounts);
+
+// The mount point of the file system that holds `absolutePath` (a path without
+// "." or ".." parts or symbolic links): the longest mount point that is the
+// path itself or a directory above it. "/" when none is.
+std::string MountPointFor(const std::string& absolutePath, const std::vector<MountEntry>& mounts);
+
+// Whether `absolutePath` is the mount point of one of `mounts`.
+bool IsMountPoint(const std::string& absolutePath, const std::vector<MountEntry>& mounts);
 
 } // namespace quillory

@@ -148,8 +148,8 @@ void TBZip2::DecompressLoop(ByteInput& source, ByteOutput& destination) {
 
 void Compress(const std::string& source, const std::string& destination, bool compress) {
     TBZip2 codec;
-    FileOutput output(destination);
     FileInput input(source);
+    FileOutput output(destination);
     if (compress)
         codec.CompressStream(input, output);
     else

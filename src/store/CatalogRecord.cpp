@@ -37,22 +37,31 @@ std::array<std::string, 3> GetTimeDateStr(int hours, int minutes, int seconds) {
 
 std::string FormatRecord(EntryKind kind, std::string_view name, std::string_view directory,
                          const LocalDateTime& time, std::int64_t size) {
-    const auto clock = GetTimeDateStr(time.Hour, time.Minute, time.Second);
     std::string record;
     record.reserve(name.size() + directory.size() + 64);
+    AppendRecord(record, kind, name, directory, time, size);
+    return record;
+}
+
+void AppendRecord(std::string& record, EntryKind kind, std::string_view name,
+                  std::string_view directory, const LocalDateTime& time, std::int64_t size) {
+    const auto clock = GetTimeDateStr(time.Hour, time.Minute, time.Second);
     record += kind == EntryKind::Directory ? "D" : "F";
     record += LineEnd;
     AppendLine(record, name);
     AppendLine(record, directory);
     record += FormatDate(time.Day, time.Month, time.Year);
     record += LineEnd;
-    record += clock[0] + ':' + clock[1] + ':' + clock[2];
+    record += clock[0];
+    record += ':';
+    record += clock[1];
+    record += ':';
+    record += clock[2];
     record += LineEnd;
     record += std::to_string(size);
     record += LineEnd;
     record += RecordTerminator;
     record += LineEnd;
-    return record;
 }
 
 CatalogRecordParser::CatalogRecordParser(RecordConsumer consumer)

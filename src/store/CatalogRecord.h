@@ -40,6 +40,9 @@ std::array<std::string, 3> GetTimeDateStr(int hours, int minutes, int seconds);
 // as "?".
 std::string FormatRecord(EntryKind kind, std::string_view name, std::string_view directory,
                          const LocalDateTime& time, std::int64_t size);
+// The same, appended to `out`.
+void AppendRecord(std::string& out, EntryKind kind, std::string_view name,
+                  std::string_view directory, const LocalDateTime& time, std::int64_t size);
 
 // One record as read: its seven lines without their line ends. The views are
 // valid only during the call that hands the record over.

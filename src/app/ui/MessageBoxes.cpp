@@ -1,5 +1,6 @@
 #include "app/ui/MessageBoxes.h"
 
+#include "common/Error.h"
 #include "common/FormatMessage.h"
 #include "platform/Text.h"
 
@@ -38,6 +39,20 @@ bool AskWarningBox(QWidget* parent, const std::string& text) {
 void ShowUnexpectedErrorBox(QWidget* parent, const std::string& text) {
     Presenter()(parent, BoxKind::UnexpectedError, QStringLiteral("Quillory"),
                 FromBytes(WithFullStop(text)));
+}
+
+} // namespace quillory
+
+namespace quillory {
+
+bool PassesOrShowsError(QWidget* parent, const std::function<void()>& check) {
+    try {
+        check();
+        return true;
+    } catch (const Error& error) {
+        ShowErrorBox(parent, error.what());
+        return false;
+    }
 }
 
 } // namespace quillory

@@ -20,6 +20,10 @@ void ShowErrorBox(QWidget* parent, const std::string& text);
 bool AskWarningBox(QWidget* parent, const std::string& text);
 void ShowUnexpectedErrorBox(QWidget* parent, const std::string& text);
 
+// Runs `check`; when it refuses with an Error, shows the error's text in the
+// error box and returns false.
+bool PassesOrShowsError(QWidget* parent, const std::function<void()>& check);
+
 // Shows a box and returns whether "OK" was chosen. Tests put a recorder in
 // place of the real message box; passing an empty function restores it.
 using BoxPresenter =

@@ -6,6 +6,7 @@
 #include "app/ui/ResultListModel.h"
 #include "app/ui/TForm_IntroImage.h"
 #include "common/Messages.h"
+#include "scan/ui/TForm_ScanCD.h"
 #include "settings/ui/TForm_Setup.h"
 #include "store/ui/TForm_OpenDB.h"
 
@@ -245,10 +246,13 @@ void TForm_Main::ManageDatabases1Click() {
         dialogs_.OpenDB->OpenDBClick();
 }
 
-// The search dialog and the catalog manager open from these two once their
-// windows exist.
+// The search dialog opens from here once its window exists.
 void TForm_Main::Find1Click() {}
-void TForm_Main::ScanCD1Click() {}
+
+void TForm_Main::ScanCD1Click() {
+    if (dialogs_.ScanCD)
+        dialogs_.ScanCD->ScanCD1Click();
+}
 
 void TForm_Main::ListAll1Click() {
     if (settings_.OpenDBName.empty())

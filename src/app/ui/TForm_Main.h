@@ -17,6 +17,7 @@ class HelpWindow;
 class ResultListModel;
 class TForm_IntroImage;
 class TForm_OpenDB;
+class TForm_ScanCD;
 class TForm_Setup;
 
 // The dialogs the main window's commands open. They are created during
@@ -25,6 +26,7 @@ struct MainWindowDialogs {
     TForm_IntroImage* IntroImage = nullptr;
     TForm_Setup* Setup = nullptr;
     TForm_OpenDB* OpenDB = nullptr;
+    TForm_ScanCD* ScanCD = nullptr;
 };
 
 // The main window: menus, toolbar, the result list and the two-panel status

@@ -103,13 +103,7 @@ void TForm_OpenDB::ListView1SelectItem() {
 }
 
 bool TForm_OpenDB::AcceptableName(const std::string& name) {
-    try {
-        CheckDatabaseName(name);
-        return true;
-    } catch (const Error& error) {
-        ShowErrorBox(this, error.what());
-        return false;
-    }
+    return PassesOrShowsError(this, [&] { CheckDatabaseName(name); });
 }
 
 void TForm_OpenDB::Button_OpenClick() {

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "scan/MountTable.h"
+#include "settings/Settings.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quillory {
+
+// What the scanner knows of the system's file systems: those mounted now, and
+// the mount points the system keeps for removable disks (/etc/fstab), which
+// stay behind as empty directories while no disc is in.
+struct MountedVolumes {
+    std::vector<MountEntry> Mounted;
+    std::vector<MountEntry> Configured;
+};
+
+// Whether the input location can be scanned: it exists and can be read, and
+// it is not an empty mount point (a drive without a disc). Any other
+// directory is available even when empty.
+bool IsLocationAvailable(const std::string& location, const MountedVolumes& volumes);
+
+// The directory text of the location's top entries: its path below the mount
+// point of the file system holding it, with "\" separators, beginning and
+// ending with "\" ("\" for the mount point itself).
+std::string TopDirectoryText(const std::string& location, const MountedVolumes& volumes);
+
+enum class ScanOutcome {
+    NotAvailable, // nothing written: "Disk not available to scan. Please retry."
+    Written,      // the catalog is complete on disk
+    WriteFailed,  // nothing of the new catalog remains; a catalog it replaced is intact
+};
+
+struct ScanResult {
+    ScanOutcome Outcome = ScanOutcome::NotAvailable;
+    std::string CatalogFile; // the catalog's file name once written
+    std::string Failure;     // why the write failed
+};
+
+// Scans the input location into the catalog of disk `diskName` number
+// `diskNumber` (both already checked) in the open database. The catalog is
+// written under a hidden temporary name and put in place (compressed first,
+// in a compressed database) only when complete, so a failed scan never
+// destroys the catalog it was replacing. An error of the codec is raised.
+// `progress`, when given, hears the number of entries written now and then.
+ScanResult ScanCD(const Settings& settings, const std::string& diskName,
+                  const std::string& diskNumber, const MountedVolumes& volumes,
+                  const std::function<void(std::uint64_t entries)>& progress = {});
+
+} // namespace quillory

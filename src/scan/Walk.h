@@ -1,0 +1,27 @@
+#pragma once
+
+#include "scan/EntrySink.h"
+
+#include <string>
+
+namespace quillory {
+
+// Walks the directory `location` depth-first and hands every visible entry
+// to `sink`: a directory's contents (recursively) before the directory itself,
+// entries in the order the file system lists them. `topDirectory` is the
+// directory text of the top entries ("\" for a mount point, "\home\u\Data\"
+// for a directory below one).
+//
+// Names beginning with "." are hidden and left out with all below them.
+// Regular files and symbolic links (never followed; their own size and time)
+// are files; sockets, pipes and devices are left out. The walk stays on the
+// file system it starts on: a mount point below it and a directory that is one
+// of its own ancestors (a bind mount loop) are recorded but not entered. A
+// directory that cannot be listed contributes its own record and nothing below.
+//
+// Raises Error when the location cannot be read at all, when reading a
+// directory fails part-way (a damaged or ejected disc), or when the location
+// is gone or replaced by the end of the walk.
+void AddItems(const std::string& location, const std::string& topDirectory, EntrySink& sink);
+
+} // namespace quillory
