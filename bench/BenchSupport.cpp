@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <spawn.h>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace quillory::bench {
@@ -22,6 +25,20 @@ double BestSeconds(int runs, const std::function<void()>& work) {
 void Shell(const std::string& command) {
     if (std::system(command.c_str()) != 0)
         throw std::runtime_error("command failed: " + command);
+}
+
+Measured MeasureShell(const std::string& command) {
+    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+    const auto start = std::chrono::steady_clock::now();
+    pid_t child = 0;
+    if (posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+        throw std::runtime_error("cannot run: " + command);
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("command failed: " + command);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    return {took.count(), static_cast<double>(usage.ru_maxrss) / 1024.0};
 }
 
 double PeakMemoryMiB() {

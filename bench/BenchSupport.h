@@ -13,6 +13,14 @@ double BestSeconds(int runs, const std::function<void()>& work);
 // Runs a shell command and raises std::runtime_error when it fails.
 void Shell(const std::string& command);
 
+// Runs a shell command to its end and returns its time in seconds and its
+// peak resident memory in MiB (of the shell's largest child).
+struct Measured {
+    double Seconds = 0;
+    double PeakMiB = 0;
+};
+Measured MeasureShell(const std::string& command);
+
 // Peak resident memory of this process so far, in MiB.
 double PeakMemoryMiB();
 
