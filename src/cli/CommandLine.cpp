@@ -2,6 +2,7 @@
 
 #include "cli/CatalogCommands.h"
 #include "cli/DatabaseCommands.h"
+#include "cli/SearchCommands.h"
 #include "cli/SettingsCommand.h"
 #include "common/FormatMessage.h"
 
@@ -23,6 +24,8 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
     commands.push_back(std::make_unique<ScanCommand>());
     commands.push_back(std::make_unique<RenameCatalogCommand>());
     commands.push_back(std::make_unique<DeleteCatalogCommand>());
+    commands.push_back(std::make_unique<FindCommand>());
+    commands.push_back(std::make_unique<ListCommand>());
     commands.push_back(std::make_unique<SettingsCommand>());
     return commands;
 }
@@ -37,8 +40,12 @@ void PrintUsage(std::ostream& stream, const std::vector<std::unique_ptr<Command>
         std::string head = command->Name();
         if (!command->Synopsis().empty())
             head += ' ' + command->Synopsis();
-        stream << "  " << head << std::string(head.size() < 44 ? 46 - head.size() : 2, ' ')
-               << command->Description() << '\n';
+        if (head.size() < 44 && head.find('\n') == std::string::npos)
+            stream << "  " << head << std::string(46 - head.size(), ' ') << command->Description()
+                   << '\n';
+        else
+            stream << "  " << head << "\n"
+                   << std::string(48, ' ') << command->Description() << '\n';
     }
 }
 

@@ -48,27 +48,37 @@ int Collation::Compare(std::string_view a, std::string_view b) const {
 }
 
 std::string Collation::SortKey(std::string_view text) const {
-    // UTF-16 first: the sort key of a UTF-8 text is made through an iterator,
-    // which is slower than the plain call on UTF-16.
-    std::vector<UChar> wide(text.size() + 1);
+    std::string key;
+    AppendSortKey(text, key);
+    return key;
+}
+
+void Collation::AppendSortKey(std::string_view text, std::string& out) const {
+    // UTF-16 first: ICU makes keys from UTF-16 directly, and from UTF-8 only
+    // through a slower iterator. The buffer is kept between calls.
+    thread_local std::vector<UChar> wide;
+    wide.resize(text.size() + 1);
     UErrorCode status = U_ZERO_ERROR;
     int32_t length = 0;
     u_strFromUTF8WithSub(wide.data(), static_cast<int32_t>(wide.size()), &length, text.data(),
                          static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
-    if (U_FAILURE(status))
-        return std::string(text);
-    std::string key(static_cast<std::size_t>(length) * 4 + 16, '\0');
-    int32_t needed =
-        ucol_getSortKey(collator_, wide.data(), length, reinterpret_cast<uint8_t*>(key.data()),
-                        static_cast<int32_t>(key.size()));
-    if (needed > static_cast<int32_t>(key.size())) {
-        key.resize(static_cast<std::size_t>(needed));
-        needed = ucol_getSortKey(collator_, wide.data(), length,
-                                 reinterpret_cast<uint8_t*>(key.data()), needed);
+    if (U_FAILURE(status)) {
+        out += text;
+        return;
     }
-    // The key ends with a zero byte that takes no part in the order.
-    key.resize(needed > 0 ? static_cast<std::size_t>(needed) - 1 : 0);
-    return key;
+    const std::size_t start = out.size();
+    std::size_t room = static_cast<std::size_t>(length) * 3 + 16;
+    for (;;) {
+        out.resize(start + room);
+        const int32_t needed = ucol_getSortKey(collator_, wide.data(), length,
+                                               reinterpret_cast<uint8_t*>(out.data() + start),
+                                               static_cast<int32_t>(room));
+        if (needed <= static_cast<int32_t>(room)) {
+            // The key ends with a zero byte that takes no part in the order.
+            out.resize(start + (needed > 0 ? static_cast<std::size_t>(needed) - 1 : 0));
+            return;
+        }
+        room = static_cast<std::size_t>(needed);
+    }
 }
-
 } // namespace quillory

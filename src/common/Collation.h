@@ -29,6 +29,8 @@ public:
     // A byte string whose plain byte order is the collation order: for sorting
     // many texts, each key is made once and compared cheaply.
     std::string SortKey(std::string_view text) const;
+    // The same key appended to `out`, for making many keys into one buffer.
+    void AppendSortKey(std::string_view text, std::string& out) const;
 
 private:
     UCollator* collator_;

@@ -58,5 +58,8 @@ inline constexpr char SelectFileToDelete[] = "Please select a file to delete.";
 inline constexpr char ConfirmDeleteFile[] = "Do you really want to delete this file?";
 inline constexpr char ErrorRenamingCatalog[] = "Error renaming catalog.";
 inline constexpr char NoSuchCatalog[] = "There is no catalog %s";
+inline constexpr char NoCatalogNumbered[] = "No catalog carries the disk number %s";
+inline constexpr char SeveralCatalogsNumbered[] =
+    "Several catalogs carry the disk number %s: name the disk with --name";
 
 } // namespace quillory::msg

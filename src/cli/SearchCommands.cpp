@@ -1,0 +1,138 @@
+#include "cli/SearchCommands.h"
+
+#include "cli/Options.h"
+#include "common/Error.h"
+#include "common/FormatMessage.h"
+#include "common/Messages.h"
+#include "output/CsvLine.h"
+#include "scan/CatalogList.h"
+#include "search/DayNumber.h"
+#include "search/FindFile.h"
+#include "search/FindForm.h"
+#include "search/ListViewData.h"
+#include "store/CatalogName.h"
+#include "store/FileStream.h"
+#include "store/IntegerConversion.h"
+
+#include <map>
+#include <memory>
+
+namespace quillory {
+
+namespace {
+
+// "D/M/YYYY" with an optional " hh:mm:ss"; `defaultTime` stands in for a
+// missing time.
+double ParseBound(const std::string& text, const char* defaultTime) {
+    const std::size_t space = text.find(' ');
+    const std::string date = text.substr(0, space);
+    const std::string time = space == std::string::npos ? defaultTime : text.substr(space + 1);
+    return TimeValue(date, time);
+}
+
+// Writes each row as its CSV line to FILE, or to standard output.
+void WriteRows(const ResultList& results, const Options& options, CommandContext& context) {
+    std::unique_ptr<FileOutput> file;
+    const std::string path = options.Value("--output");
+    if (!path.empty())
+        file = std::make_unique<FileOutput>(path);
+    std::string chunk;
+    auto flush = [&] {
+        if (file && file->Write(chunk.data(), chunk.size()) != chunk.size())
+            throw Error(FormatMessage(msg::CannotWriteFile, path));
+        if (!file)
+            context.Out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        chunk.clear();
+    };
+    for (std::size_t i = 0; i < results.Size(); ++i) {
+        chunk += CsvLine(ListViewData(results, i));
+        if (chunk.size() >= (1 << 16))
+            flush();
+    }
+    flush();
+    if (file && !file->Close())
+        throw Error(FormatMessage(msg::CannotWriteFile, path));
+    if (!file && !context.Out.flush())
+        throw Error(FormatMessage(msg::CannotWriteFile, "standard output"));
+}
+
+SearchProgress ProgressLine(CommandContext& context) {
+    if (!ShowProgress())
+        return {};
+    return [&context](const std::string& diskName) {
+        context.Err << "\rScanning Disk: " << diskName << "\x1b[K" << std::flush;
+    };
+}
+
+} // namespace
+
+int FindCommand::Execute(CommandContext& context) {
+    const auto options = Options::Parse(context.Arguments,
+                                        {"--db", "--text", "--in", "--disk-name", "--disk-number",
+                                         "--from", "--to", "--sort", "--output"},
+                                        {"--reverse"});
+    static const std::map<std::string, ResultKey> sortKeys = {
+        {"name", ResultKey::Name},     {"dir", ResultKey::Directory},
+        {"disk", ResultKey::DiskName}, {"id", ResultKey::DiskNumber},
+        {"size", ResultKey::Size},     {"date", ResultKey::DateTime}};
+    const std::string in = options ? options->Value("--in", "name") : "";
+    const std::string sort = options ? options->Value("--sort", "name") : "";
+    if (!options || !options->Has("--db") || !options->Positional().empty() ||
+        (in != "name" && in != "dir" && in != "both") || !sortKeys.count(sort))
+        return ExitUsage;
+
+    FindForm form;
+    form.FileName = in != "dir";
+    form.Directory = in != "name";
+    form.Text = options->Value("--text");
+    form.UseDiskName = options->Has("--disk-name");
+    form.DiskName = options->Value("--disk-name");
+    form.UseDiskNumber = options->Has("--disk-number");
+    form.DiskNumber = options->Value("--disk-number");
+    form.UseDate = options->Has("--from") || options->Has("--to");
+    // One bound alone leaves the range open on the other side: just above the
+    // value that would switch the date test off, or past the last date.
+    form.Start = options->Has("--from") ? ParseBound(options->Value("--from"), "00:00:00") : -0.5;
+    form.End = options->Has("--to") ? ParseBound(options->Value("--to"), "23:59:59")
+                                    : mjd(31, 12, 9999) + 1;
+    const SearchCriteria criteria = BuildCriteria(form);
+
+    const Settings settings = OpenedDatabase(context, options->Value("--db"));
+    const SearchProgress progress = ProgressLine(context);
+    ResultList results = FindFile(settings, AllCatalogs, criteria, progress);
+    if (progress)
+        context.Err << '\n';
+    const bool reverse = options->Has("--reverse");
+    if (sort != "name" || reverse)
+        results.Sort(sortKeys.at(sort), !reverse);
+    WriteRows(results, *options, context);
+    return ExitSuccess;
+}
+
+int ListCommand::Execute(CommandContext& context) {
+    const auto options =
+        Options::Parse(context.Arguments, {"--db", "--number", "--name", "--output"}, {});
+    if (!options || !options->Has("--db") || !options->Has("--number") ||
+        !options->Positional().empty())
+        return ExitUsage;
+    const std::string number = options->Value("--number");
+    CheckDiskNumber(number);
+    const Settings settings = OpenedDatabase(context, options->Value("--db"));
+    std::vector<CatalogRow> matching;
+    for (CatalogRow& row : ListCatalogRows(settings)) {
+        if (TryStrToInt(row.Number) == StrToInt(number) &&
+            (!options->Has("--name") || row.Name == options->Value("--name")))
+            matching.push_back(std::move(row));
+    }
+    if (matching.empty())
+        throw Error(FormatMessage(msg::NoCatalogNumbered, number));
+    if (matching.size() > 1)
+        throw Error(FormatMessage(msg::SeveralCatalogsNumbered, number));
+    const std::string file =
+        CatalogFileName(matching[0].Name, matching[0].Number, settings.OpenDBCompressed);
+    const ResultList results = FindFile(settings, file, SearchCriteria(), ProgressLine(context));
+    WriteRows(results, *options, context);
+    return ExitSuccess;
+}
+
+} // namespace quillory

@@ -1,0 +1,151 @@
+#include "search/FindFile.h"
+
+#include "common/Path.h"
+#include "search/Bmh.h"
+#include "search/DayNumber.h"
+#include "store/CatalogName.h"
+#include "store/CatalogReader.h"
+#include "store/IntegerConversion.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+namespace quillory {
+
+std::string AsciiUpper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+namespace {
+
+struct CatalogJob {
+    std::string Path;
+    CatalogName Disk;
+};
+
+// The test every record meets; one per searching thread, as it keeps a buffer.
+class RecordTest {
+public:
+    explicit RecordTest(const SearchCriteria& criteria)
+        : criteria_(criteria), dateTest_(criteria.RangeStart > -1 && criteria.RangeEnd > -1),
+          nameTest_(criteria.NamePattern != "*" && !criteria.NamePattern.empty()) {
+        if (nameTest_)
+            table_.BmhPrepare(criteria.NamePattern);
+    }
+
+    bool Passes(const CatalogRecordView& record) {
+        if (dateTest_) {
+            // Dates and times are read only when the date test is on.
+            const double time = TimeValue(record.Date(), record.Time());
+            if (time < criteria_.RangeStart || time > criteria_.RangeEnd)
+                return false;
+        }
+        if (!nameTest_)
+            return true;
+        return (!criteria_.MatchName || Contains(record.Name())) &&
+               (!criteria_.MatchDirectory || Contains(record.Directory()));
+    }
+
+private:
+    bool Contains(std::string_view text) {
+        upper_.assign(text);
+        for (char& c : upper_) {
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+        }
+        return table_.BmhSearch(upper_.data(), upper_.size()) != BmhTable::NotFound;
+    }
+
+    const SearchCriteria& criteria_;
+    const bool dateTest_;
+    const bool nameTest_;
+    BmhTable table_;
+    std::string upper_;
+};
+
+// The catalogs to read, after the tests on their file names.
+std::vector<CatalogJob> ChooseCatalogs(const Settings& settings, const std::string& catalog,
+                                       const SearchCriteria& criteria) {
+    const bool compressed = settings.OpenDBCompressed;
+    const std::vector<std::string> files = catalog == AllCatalogs
+                                               ? ListCatalogFiles(settings.OpenDBPath, compressed)
+                                               : std::vector<std::string>{catalog};
+    std::vector<CatalogJob> jobs;
+    for (const std::string& file : files) {
+        CatalogName disk = CutCatalogFileName(file, compressed);
+        if (criteria.UseDiskName && criteria.DiskNamePattern != "*" &&
+            AsciiUpper(disk.DiskName).find(criteria.DiskNamePattern) == std::string::npos)
+            continue;
+        if (criteria.UseDiskNumber && criteria.DiskNumber != -1 &&
+            StrToInt(disk.DiskNumber) != criteria.DiskNumber)
+            continue;
+        jobs.push_back({JoinPath(settings.OpenDBPath, file), std::move(disk)});
+    }
+    return jobs;
+}
+
+} // namespace
+
+ResultList FindFile(const Settings& settings, const std::string& catalog,
+                    const SearchCriteria& criteria, const SearchProgress& progress) {
+    const std::vector<CatalogJob> jobs = ChooseCatalogs(settings, catalog, criteria);
+    std::vector<ResultList> parts(jobs.size());
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    std::mutex mutex;
+    std::size_t firstFailure = jobs.size();
+    std::exception_ptr failure;
+
+    auto work = [&] {
+        RecordTest test(criteria);
+        for (std::size_t i = next++; i < jobs.size() && !failed; i = next++) {
+            const CatalogJob& job = jobs[i];
+            if (progress) {
+                const std::lock_guard lock(mutex);
+                progress(job.Disk.DiskName);
+            }
+            ResultList& part = parts[i];
+            part.BeginCatalog(job.Disk.DiskName, job.Disk.DiskNumber);
+            try {
+                ReadCatalog(job.Path, settings.OpenDBCompressed,
+                            [&](const CatalogRecordView& record) {
+                                if (test.Passes(record))
+                                    part.Append(record.Name(), record.Directory(), record.Size(),
+                                                record.Date(), record.Time());
+                            });
+            } catch (...) {
+                const std::lock_guard lock(mutex);
+                failed = true;
+                if (i < firstFailure) {
+                    firstFailure = i;
+                    failure = std::current_exception();
+                }
+            }
+        }
+    };
+    {
+        const std::size_t threads =
+            std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), jobs.size());
+        std::vector<std::jthread> workers;
+        for (std::size_t t = 1; t < threads; ++t)
+            workers.emplace_back(work);
+        work();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+
+    ResultList results;
+    for (ResultList& part : parts)
+        results.Splice(std::move(part));
+    results.Sort(ResultKey::Name, true);
+    return results;
+}
+
+} // namespace quillory

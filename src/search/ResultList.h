@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillory {
+
+// One match: the record's name, directory, size, date and time, and the disk
+// name and number of its catalog, each exactly as read.
+struct ResultEntry {
+    std::string_view Name;
+    std::string_view Directory;
+    std::string_view DiskName;
+    std::string_view DiskNumber;
+    std::string_view Size;
+    std::string_view Date;
+    std::string_view Time;
+};
+
+// The sort keys of the result list's columns.
+enum class ResultKey {
+    Name = 1,
+    Directory = 2,
+    DiskName = 3,
+    Size = 4,
+    DateTime = 5,
+    DiskNumber = 7
+};
+
+// The matches of one search or disk listing. Lists of millions of entries are
+// common, so an entry is stored compactly: its texts packed one after another
+// in large blocks, and the disk name and number once per catalog. Sorting
+// reorders references to the entries; the entries themselves never move.
+class ResultList {
+public:
+    ResultList();
+    ~ResultList();
+    ResultList(ResultList&&) noexcept;
+    ResultList& operator=(ResultList&&) noexcept;
+
+    // Entries appended after this belong to the catalog of that disk.
+    void BeginCatalog(std::string_view diskName, std::string_view diskNumber);
+    void Append(std::string_view name, std::string_view directory, std::string_view size,
+                std::string_view date, std::string_view time);
+    // Moves every entry of `other` to the end of this list, in its order.
+    void Splice(ResultList&& other);
+
+    std::size_t Size() const { return order_.size(); }
+    ResultEntry Entry(std::size_t index) const;
+
+    // Sorts by one column. Texts are compared without regard to case by the
+    // locale's rules, through sort keys made once per entry; id# and Size by
+    // their integer values, Date/Time by time value. A number or date that
+    // does not convert sorts after all valid ones, in either direction. The
+    // sort is not stable: entries that compare equal may change places.
+    void Sort(ResultKey key, bool ascending);
+
+private:
+    struct Catalog;
+    char* Allocate(std::size_t bytes);
+    static ResultEntry Decode(const char* packed);
+
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::size_t blockUsed_ = 0;
+    std::size_t blockSize_ = 0;
+    std::vector<std::unique_ptr<Catalog>> catalogs_;
+    std::vector<const char*> order_; // each entry's packed texts, in list order
+};
+
+} // namespace quillory
