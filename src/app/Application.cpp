@@ -8,6 +8,8 @@
 #include "scan/ui/TForm_Progress.h"
 #include "scan/ui/TForm_Rename.h"
 #include "scan/ui/TForm_ScanCD.h"
+#include "search/ui/TForm_FindFile.h"
+#include "search/ui/TForm_SelectCatalog.h"
 #include "settings/ui/TForm_SelDir.h"
 #include "settings/ui/TForm_Setup.h"
 #include "store/ui/TForm_OpenDB.h"
@@ -64,11 +66,13 @@ int RunApplication(int argc, char** argv) {
         return 0;
     intro.hide();
 
-    TForm_Setup setup(settings, store, picker, &main);
     TForm_info waitWindow(&main);
+    TForm_FindFile findFile(settings, main, waitWindow);
+    TForm_Setup setup(settings, store, picker, &main);
     TForm_ScanCD catalogManager(settings, renameCatalog, progress, &main);
+    TForm_SelectCatalog selectCatalog(settings, main);
     TForm_OpenDB openDatabase(settings, main, renameDatabase, waitWindow);
-    main.SetDialogs({&intro, &setup, &openDatabase, &catalogManager});
+    main.SetDialogs({&intro, &setup, &openDatabase, &catalogManager, &findFile, &selectCatalog});
     CentreOnScreen(main);
     main.show();
     return app.exec();

@@ -77,15 +77,16 @@ template <typename Key> struct Keyed {
 // Orders `order` by the keys, and entries without a key after all others in
 // either direction.
 template <typename Key>
-void SortKeyed(std::vector<const char*>& order, std::vector<Keyed<std::optional<Key>>>& keyed,
-               bool ascending) {
+ResultList::Order SortKeyed(std::vector<Keyed<std::optional<Key>>>& keyed, bool ascending) {
     std::sort(keyed.begin(), keyed.end(), [ascending](const auto& a, const auto& b) {
         if (!a.Value || !b.Value)
             return a.Value.has_value() && !b.Value.has_value();
         return ascending ? *a.Value < *b.Value : *b.Value < *a.Value;
     });
+    ResultList::Order order(keyed.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = keyed[i].Entry;
+    return order;
 }
 
 } // namespace
@@ -167,6 +168,14 @@ ResultEntry ResultList::Entry(std::size_t index) const {
 }
 
 void ResultList::Sort(ResultKey key, bool ascending) {
+    SetOrder(SortedOrder(key, ascending));
+}
+
+void ResultList::SetOrder(Order order) {
+    order_ = std::move(order);
+}
+
+ResultList::Order ResultList::SortedOrder(ResultKey key, bool ascending) const {
     const std::size_t count = order_.size();
     if (key == ResultKey::Name || key == ResultKey::Directory || key == ResultKey::DiskName) {
         // Collation keys are made once per entry, into one buffer per core,
@@ -192,8 +201,9 @@ void ResultList::Sort(ResultKey key, bool ascending) {
             keyed[i] = {std::string_view(buffers[i / slice]).substr(start, ends[i] - start),
                         order_[i]};
         }
-        SortKeyed(order_, keyed, ascending);
-    } else if (key == ResultKey::DateTime) {
+        return SortKeyed(keyed, ascending);
+    }
+    if (key == ResultKey::DateTime) {
         std::vector<Keyed<std::optional<double>>> keyed(count);
         OnEveryCore(count, [&](std::size_t, std::size_t first, std::size_t last) {
             for (std::size_t i = first; i < last; ++i) {
@@ -206,21 +216,20 @@ void ResultList::Sort(ResultKey key, bool ascending) {
                 }
             }
         });
-        SortKeyed(order_, keyed, ascending);
-    } else {
-        std::vector<Keyed<std::optional<std::int64_t>>> keyed(count);
-        OnEveryCore(count, [&](std::size_t, std::size_t first, std::size_t last) {
-            for (std::size_t i = first; i < last; ++i) {
-                const ResultEntry entry = Decode(order_[i]);
-                keyed[i].Entry = order_[i];
-                if (key == ResultKey::Size)
-                    keyed[i].Value = TryStrToInt64(entry.Size);
-                else if (const auto number = TryStrToInt(entry.DiskNumber))
-                    keyed[i].Value = *number;
-            }
-        });
-        SortKeyed(order_, keyed, ascending);
+        return SortKeyed(keyed, ascending);
     }
+    std::vector<Keyed<std::optional<std::int64_t>>> keyed(count);
+    OnEveryCore(count, [&](std::size_t, std::size_t first, std::size_t last) {
+        for (std::size_t i = first; i < last; ++i) {
+            const ResultEntry entry = Decode(order_[i]);
+            keyed[i].Entry = order_[i];
+            if (key == ResultKey::Size)
+                keyed[i].Value = TryStrToInt64(entry.Size);
+            else if (const auto number = TryStrToInt(entry.DiskNumber))
+                keyed[i].Value = *number;
+        }
+    });
+    return SortKeyed(keyed, ascending);
 }
 
 } // namespace quillory

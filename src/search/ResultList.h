@@ -51,12 +51,19 @@ public:
     std::size_t Size() const { return order_.size(); }
     ResultEntry Entry(std::size_t index) const;
 
+    // The entries' order, as references.
+    using Order = std::vector<const char*>;
+
     // Sorts by one column. Texts are compared without regard to case by the
     // locale's rules, through sort keys made once per entry; id# and Size by
     // their integer values, Date/Time by time value. A number or date that
     // does not convert sorts after all valid ones, in either direction. The
     // sort is not stable: entries that compare equal may change places.
     void Sort(ResultKey key, bool ascending);
+    // Sort in two steps, so that the list can still be read (drawn) while the
+    // new order is worked out on another thread: SortedOrder only reads.
+    Order SortedOrder(ResultKey key, bool ascending) const;
+    void SetOrder(Order order);
 
 private:
     struct Catalog;
@@ -67,7 +74,7 @@ private:
     std::size_t blockUsed_ = 0;
     std::size_t blockSize_ = 0;
     std::vector<std::unique_ptr<Catalog>> catalogs_;
-    std::vector<const char*> order_; // each entry's packed texts, in list order
+    Order order_; // each entry's packed texts, in list order
 };
 
 } // namespace quillory

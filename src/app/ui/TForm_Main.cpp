@@ -1,15 +1,22 @@
 #include "app/ui/TForm_Main.h"
 
+#include "app/ui/BackgroundWork.h"
 #include "app/ui/CommandGuard.h"
 #include "app/ui/HelpWindow.h"
 #include "app/ui/MessageBoxes.h"
 #include "app/ui/ResultListModel.h"
 #include "app/ui/TForm_IntroImage.h"
 #include "common/Messages.h"
+#include "common/SortState.h"
+#include "platform/Text.h"
 #include "scan/ui/TForm_ScanCD.h"
+#include "search/FindFile.h"
+#include "search/ui/TForm_FindFile.h"
+#include "search/ui/TForm_SelectCatalog.h"
 #include "settings/ui/TForm_Setup.h"
 #include "store/ui/TForm_OpenDB.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -28,6 +35,10 @@ constexpr int ResultListHeight = 378;
 constexpr int StatusBarHeight = 25;
 constexpr int StatusPanelWidth = 423;
 constexpr std::array<int, ResultColumnCount> ColumnWidths = {225, 225, 125, 40, 55, 135};
+// The sort key of each column, left to right.
+constexpr std::array<ResultKey, ResultColumnCount> ColumnKeys = {
+    ResultKey::Name,       ResultKey::Directory, ResultKey::DiskName,
+    ResultKey::DiskNumber, ResultKey::Size,      ResultKey::DateTime};
 
 } // namespace
 
@@ -175,6 +186,10 @@ void TForm_Main::CreateResultList() {
     view_->header()->setSectionsMovable(false);
     for (int column = 0; column < static_cast<int>(ColumnWidths.size()); ++column)
         view_->setColumnWidth(column, ColumnWidths[static_cast<std::size_t>(column)]);
+    view_->header()->setSectionsClickable(true);
+    connect(view_->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        RunGuarded(this, [this, column] { ListView1ColumnClick(column); });
+    });
     // The list follows the window's width but keeps its height.
     view_->setFixedHeight(ResultListHeight);
 
@@ -246,8 +261,10 @@ void TForm_Main::ManageDatabases1Click() {
         dialogs_.OpenDB->OpenDBClick();
 }
 
-// The search dialog opens from here once its window exists.
-void TForm_Main::Find1Click() {}
+void TForm_Main::Find1Click() {
+    if (dialogs_.FindFile)
+        dialogs_.FindFile->ShowModal();
+}
 
 void TForm_Main::ScanCD1Click() {
     if (dialogs_.ScanCD)
@@ -257,6 +274,47 @@ void TForm_Main::ScanCD1Click() {
 void TForm_Main::ListAll1Click() {
     if (settings_.OpenDBName.empty())
         ShowErrorBox(this, msg::NoDatabaseOpen);
+    else if (dialogs_.SelectCatalog)
+        dialogs_.SelectCatalog->ListCatalogs();
+}
+
+void TForm_Main::RunSearch(const std::string& catalog, const SearchCriteria& criteria) {
+    // The searching threads report each catalog; the status bar is changed here.
+    const SearchProgress progress = [this](const std::string& diskName) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, text = "Scanning Disk: " + FromBytes(diskName) + QString(17, ' ')] {
+                SetStatusText(1, text);
+            },
+            Qt::QueuedConnection);
+    };
+    quillory::ResultList found;
+    RunWhileWaiting([&] { found = FindFile(settings_, catalog, criteria, progress); });
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    model_->Show(nullptr, 0);
+    results_ = std::move(found);
+    model_->Show(&rows_, results_.Size());
+    SetStatusText(0, "Open Database: " + FromBytes(settings_.OpenDBName));
+    SetStatusText(1, QStringLiteral("Item count: %1").arg(results_.Size()) + QString(7, ' '));
+}
+
+void TForm_Main::ListView1ColumnClick(int column) {
+    const SortOrder order =
+        HeaderClick(sortState_, static_cast<int>(ColumnKeys.at(static_cast<std::size_t>(column))));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The list stays drawn from the old order while the new one is worked out.
+    quillory::ResultList::Order sorted;
+    try {
+        RunWhileWaiting([&] {
+            sorted = results_.SortedOrder(static_cast<ResultKey>(order.Key), order.Ascending);
+        });
+    } catch (...) {
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    results_.SetOrder(std::move(sorted));
+    QApplication::restoreOverrideCursor();
+    model_->Refresh();
 }
 
 void TForm_Main::About2Click() {

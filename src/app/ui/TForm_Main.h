@@ -1,5 +1,8 @@
 #pragma once
 
+#include "search/ListViewData.h"
+#include "search/ResultList.h"
+#include "search/SearchCriteria.h"
 #include "settings/LoadSettings.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
@@ -17,7 +20,9 @@ class HelpWindow;
 class ResultListModel;
 class TForm_IntroImage;
 class TForm_OpenDB;
+class TForm_FindFile;
 class TForm_ScanCD;
+class TForm_SelectCatalog;
 class TForm_Setup;
 
 // The dialogs the main window's commands open. They are created during
@@ -27,6 +32,8 @@ struct MainWindowDialogs {
     TForm_Setup* Setup = nullptr;
     TForm_OpenDB* OpenDB = nullptr;
     TForm_ScanCD* ScanCD = nullptr;
+    TForm_FindFile* FindFile = nullptr;
+    TForm_SelectCatalog* SelectCatalog = nullptr;
 };
 
 // The main window: menus, toolbar, the result list and the two-panel status
@@ -53,6 +60,17 @@ public:
 
     ResultListModel& ResultList() { return *model_; }
     QTreeView& ResultView() { return *view_; }
+    const quillory::ResultList& Results() const { return results_; }
+
+    // Runs a search (or the listing of one catalog) of the open database and
+    // shows its matches, sorted by name, with the progress and the outcome in
+    // the status bar. A failure leaves the list as it was and is raised.
+    void RunSearch(const std::string& catalog, const SearchCriteria& criteria);
+
+    // The click on the heading of column `column`: sorts by that column,
+    // ascending on a new column and reversed on the same one.
+    void ListView1ColumnClick(int column);
+    int SortState() const { return sortState_; }
 
     // The command handlers.
     void Export1Click();
@@ -90,6 +108,9 @@ private:
     std::array<QLabel*, 2> statusPanels_{};
     std::array<QAction*, 10> databaseCommands_{};
     std::unique_ptr<HelpWindow> helpWindow_;
+    quillory::ResultList results_;
+    ResultListRows rows_{results_};
+    int sortState_ = static_cast<int>(ResultKey::Name);
 };
 
 } // namespace quillory
