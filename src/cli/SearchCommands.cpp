@@ -4,18 +4,17 @@
 #include "common/Error.h"
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
-#include "output/CsvLine.h"
+#include "output/CsvExport.h"
 #include "scan/CatalogList.h"
 #include "search/DayNumber.h"
 #include "search/FindFile.h"
 #include "search/FindForm.h"
 #include "search/ListViewData.h"
 #include "store/CatalogName.h"
-#include "store/FileStream.h"
 #include "store/IntegerConversion.h"
 
 #include <map>
-#include <memory>
+#include <unistd.h>
 
 namespace quillory {
 
@@ -32,28 +31,13 @@ double ParseBound(const std::string& text, const char* defaultTime) {
 
 // Writes each row as its CSV line to FILE, or to standard output.
 void WriteRows(const ResultList& results, const Options& options, CommandContext& context) {
-    std::unique_ptr<FileOutput> file;
-    const std::string path = options.Value("--output");
-    if (!path.empty())
-        file = std::make_unique<FileOutput>(path);
-    std::string chunk;
-    auto flush = [&] {
-        if (file && file->Write(chunk.data(), chunk.size()) != chunk.size())
-            throw Error(FormatMessage(msg::CannotWriteFile, path));
-        if (!file)
-            context.Out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        chunk.clear();
-    };
-    for (std::size_t i = 0; i < results.Size(); ++i) {
-        chunk += CsvLine(ListViewData(results, i));
-        if (chunk.size() >= (1 << 16))
-            flush();
+    const ResultListRows rows(results);
+    if (options.Has("--output")) {
+        ExportCsv(rows, results.Size(), options.Value("--output"));
+        return;
     }
-    flush();
-    if (file && !file->Close())
-        throw Error(FormatMessage(msg::CannotWriteFile, path));
-    if (!file && !context.Out.flush())
-        throw Error(FormatMessage(msg::CannotWriteFile, "standard output"));
+    context.Out.flush();
+    WriteCsv(rows, results.Size(), STDOUT_FILENO);
 }
 
 SearchProgress ProgressLine(CommandContext& context) {

@@ -62,4 +62,8 @@ inline constexpr char NoCatalogNumbered[] = "No catalog carries the disk number 
 inline constexpr char SeveralCatalogsNumbered[] =
     "Several catalogs carry the disk number %s: name the disk with --name";
 
+// Output.
+inline constexpr char PrinterNotStarted[] = "The printer could not be started";
+inline constexpr char PrinterNewPageFailed[] = "The printer refused a new page";
+
 } // namespace quillory::msg

@@ -6,8 +6,13 @@
 #include "app/ui/MessageBoxes.h"
 #include "app/ui/ResultListModel.h"
 #include "app/ui/TForm_IntroImage.h"
+#include "common/Error.h"
 #include "common/Messages.h"
 #include "common/SortState.h"
+#include "output/CsvExport.h"
+#include "output/PrintLine.h"
+#include "output/PrinterTextStream.h"
+#include "output/ui/QtTextCanvas.h"
 #include "platform/Text.h"
 #include "scan/ui/TForm_ScanCD.h"
 #include "search/FindFile.h"
@@ -17,9 +22,14 @@
 #include "store/ui/TForm_OpenDB.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -238,13 +248,69 @@ QString TForm_Main::StatusText(int panel) const {
 }
 
 void TForm_Main::Export1Click() {
-    if (model_->rowCount() == 0)
+    const auto count = static_cast<std::size_t>(model_->rowCount());
+    if (count == 0) {
         ShowErrorBox(this, msg::NothingToExport);
+        return;
+    }
+    if (!saveDialog_) {
+        saveDialog_ = new QFileDialog(this);
+        saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
+        saveDialog_->setFileMode(QFileDialog::AnyFile);
+        saveDialog_->setNameFilter(QStringLiteral("csv (*.csv)"));
+        saveDialog_->setDefaultSuffix(QStringLiteral("csv"));
+        saveDialog_->setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    if (saveDialog_->exec() != QDialog::Accepted || saveDialog_->selectedFiles().isEmpty())
+        return;
+    const QString path = saveDialog_->selectedFiles().front();
+    saveDialog_->selectFile(path);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        RunWhileWaiting([&] { ExportCsv(rows_, count, ToBytes(path)); });
+    } catch (...) {
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    QApplication::restoreOverrideCursor();
 }
 
 void TForm_Main::Print1Click() {
-    if (model_->rowCount() == 0)
+    const auto count = static_cast<std::size_t>(model_->rowCount());
+    if (count == 0) {
         ShowErrorBox(this, msg::NothingToPrint);
+        return;
+    }
+    if (!printer_) {
+        // Printing to a file (a PDF) is ticked at the first showing.
+        printer_ = std::make_unique<QPrinter>();
+        printer_->setOutputFileName(QDir::home().filePath(QStringLiteral("Quillory.pdf")));
+        printDialog_ = new QPrintDialog(printer_.get(), this);
+        printDialog_->setOptions(QAbstractPrintDialog::PrintToFile);
+    }
+    if (printDialog_->exec() != QDialog::Accepted)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        RunWhileWaiting([&] { PrintRows(*printer_, count); });
+    } catch (...) {
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void TForm_Main::PrintRows(QPrinter& printer, std::size_t count) {
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw Error(msg::PrinterNotStarted);
+    QtTextCanvas canvas(printer, painter);
+    PrinterTextStream stream(canvas);
+    for (std::size_t i = 0; i < count; ++i) {
+        stream.Write(PrintLine(rows_.Row(i), settings_));
+        stream.NewLine();
+    }
+    painter.end();
 }
 
 void TForm_Main::Setup1Click() {

@@ -11,7 +11,10 @@
 #include <array>
 #include <memory>
 
+class QFileDialog;
 class QLabel;
+class QPrintDialog;
+class QPrinter;
 class QTreeView;
 
 namespace quillory {
@@ -99,6 +102,8 @@ private:
     QAction* AddCommand(QWidget* container, const char* objectName, const QString& text,
                         void (TForm_Main::*handler)());
     void SetDatabaseCommandsEnabled(bool enabled);
+    // Prints the first `count` rows on `printer`, one line each.
+    void PrintRows(QPrinter& printer, std::size_t count);
 
     Settings& settings_;
     SettingsStore& store_;
@@ -108,6 +113,11 @@ private:
     std::array<QLabel*, 2> statusPanels_{};
     std::array<QAction*, 10> databaseCommands_{};
     std::unique_ptr<HelpWindow> helpWindow_;
+    // The save and print dialogs live for the run, so they remember the last
+    // file name and whether to print to a file.
+    QFileDialog* saveDialog_ = nullptr;
+    std::unique_ptr<QPrinter> printer_;
+    QPrintDialog* printDialog_ = nullptr;
     quillory::ResultList results_;
     ResultListRows rows_{results_};
     int sortState_ = static_cast<int>(ResultKey::Name);
