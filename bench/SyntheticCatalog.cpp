@@ -40,8 +40,11 @@ std::string Directory(Random& random) {
     return directory;
 }
 
+// One name in a thousand starts with "Needle", for selective searches.
 std::string Name(Random& random) {
-    std::string name = Words[static_cast<std::size_t>(random.Below(Words.size()))];
+    std::string name = random.Below(1000) == 0
+                           ? "Needle"
+                           : Words[static_cast<std::size_t>(random.Below(Words.size()))];
     name += ' ';
     name += std::to_string(random.Below(100000));
     name += Extensions[static_cast<std::size_t>(random.Below(Extensions.size()))];

@@ -2,6 +2,7 @@
 
 #include "common/Path.h"
 #include "search/Bmh.h"
+#include "search/CandidateFilter.h"
 #include "search/DayNumber.h"
 #include "store/CatalogName.h"
 #include "store/CatalogReader.h"
@@ -38,6 +39,12 @@ public:
           nameTest_(criteria.NamePattern != "*" && !criteria.NamePattern.empty()) {
         if (nameTest_)
             table_.BmhPrepare(criteria.NamePattern);
+    }
+
+    // Whether only records holding the name text somewhere can pass, so that
+    // a catalog can be looked through for that text instead of read whole.
+    bool NeedsNameText() const {
+        return nameTest_ && !dateTest_ && (criteria_.MatchName || criteria_.MatchDirectory);
     }
 
     bool Passes(const CatalogRecordView& record) {
@@ -113,13 +120,19 @@ ResultList FindFile(const Settings& settings, const std::string& catalog,
             }
             ResultList& part = parts[i];
             part.BeginCatalog(job.Disk.DiskName, job.Disk.DiskNumber);
+            const RecordConsumer keep = [&](const CatalogRecordView& record) {
+                if (test.Passes(record))
+                    part.Append(record.Name(), record.Directory(), record.Size(), record.Date(),
+                                record.Time());
+            };
             try {
-                ReadCatalog(job.Path, settings.OpenDBCompressed,
-                            [&](const CatalogRecordView& record) {
-                                if (test.Passes(record))
-                                    part.Append(record.Name(), record.Directory(), record.Size(),
-                                                record.Date(), record.Time());
-                            });
+                if (test.NeedsNameText()) {
+                    CandidateFilter filter(criteria.NamePattern, criteria.MatchName,
+                                           criteria.MatchDirectory, keep);
+                    ReadCatalogText(job.Path, settings.OpenDBCompressed, filter);
+                } else {
+                    ReadCatalog(job.Path, settings.OpenDBCompressed, keep);
+                }
             } catch (...) {
                 const std::lock_guard lock(mutex);
                 failed = true;

@@ -9,17 +9,17 @@ namespace quillory {
 
 namespace {
 
-// The decoded bytes go straight into the parser.
-class ParserOutput final : public ByteOutput {
+// The decoded bytes go straight into the sink.
+class SinkOutput final : public ByteOutput {
 public:
-    explicit ParserOutput(CatalogRecordParser& parser) : parser_(parser) {}
+    explicit SinkOutput(CatalogTextSink& sink) : sink_(sink) {}
     std::size_t Write(const char* data, std::size_t count) override {
-        parser_.Feed(data, count);
+        sink_.Feed(data, count);
         return count;
     }
 
 private:
-    CatalogRecordParser& parser_;
+    CatalogTextSink& sink_;
 };
 
 constexpr std::size_t PlainReadSize = 256 * 1024;
@@ -28,16 +28,20 @@ constexpr std::size_t PlainReadSize = 256 * 1024;
 
 void ReadCatalog(const std::string& path, bool compressed, const RecordConsumer& consumer) {
     CatalogRecordParser parser(consumer);
+    ReadCatalogText(path, compressed, parser);
+}
+
+void ReadCatalogText(const std::string& path, bool compressed, CatalogTextSink& sink) {
     FileInput input(path);
     if (compressed) {
-        ParserOutput output(parser);
+        SinkOutput output(sink);
         TBZip2().DecompressStream(input, output);
     } else {
         std::vector<char> buffer(PlainReadSize);
         while (const std::size_t got = input.Read(buffer.data(), buffer.size()))
-            parser.Feed(buffer.data(), got);
+            sink.Feed(buffer.data(), got);
     }
-    parser.Finish();
+    sink.Finish();
 }
 
 } // namespace quillory

@@ -13,4 +13,7 @@ namespace quillory {
 // been handed over by then.
 void ReadCatalog(const std::string& path, bool compressed, const RecordConsumer& consumer);
 
+// The same, handing the catalog's text to `sink` as it is read or decoded.
+void ReadCatalogText(const std::string& path, bool compressed, CatalogTextSink& sink);
+
 } // namespace quillory

@@ -59,19 +59,27 @@ struct CatalogRecordView {
 
 using RecordConsumer = std::function<void(const CatalogRecordView&)>;
 
+// Takes the text of a catalog in pieces of any size, then its end.
+class CatalogTextSink {
+public:
+    virtual ~CatalogTextSink() = default;
+    virtual void Feed(const char* data, std::size_t count) = 0;
+    virtual void Finish() = 0;
+};
+
 // Cuts catalog bytes, fed in pieces of any size, into records. A line ends at
 // LF, and a CR just before that LF is not part of the line; the last line may
 // lack its line end; lines may be of any length. Records are consecutive groups
 // of seven lines until the end of the text; a record that the end cuts short
 // gets empty texts for its missing lines, and a text with no lines gives no records.
-class CatalogRecordParser {
+class CatalogRecordParser final : public CatalogTextSink {
 public:
     explicit CatalogRecordParser(RecordConsumer consumer);
 
     // Takes the next piece of the text, handing over every record it completes.
-    void Feed(const char* data, std::size_t count);
+    void Feed(const char* data, std::size_t count) override;
     // The text has ended: hands over the last, possibly shortened record.
-    void Finish();
+    void Finish() override;
 
 private:
     void AddLine(std::size_t start, std::size_t end);

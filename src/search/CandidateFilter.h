@@ -1,0 +1,42 @@
+#pragma once
+
+#include "store/CatalogRecord.h"
+
+#include <string>
+
+namespace quillory {
+
+// A fast way through a catalog for a search by name or directory alone.
+// Instead of cutting every record into lines, it looks for the search text
+// directly in the catalog's bytes, sixteen at a time and without regard to the
+// case of ASCII letters, counts line ends only as far as the next place
+// found, and hands over only the records whose name or directory line (as
+// asked) holds such a place. Every record that can match is handed over; the
+// caller's full test then decides, so the outcome is that of reading every
+// record. A short record at the end of the text is handed over as the plain
+// parser would.
+class CandidateFilter final : public CatalogTextSink {
+public:
+    // `pattern` is the upper-case search text (not empty).
+    CandidateFilter(std::string pattern, bool inName, bool inDirectory, RecordConsumer consumer);
+
+    void Feed(const char* data, std::size_t count) override;
+    void Finish() override;
+
+private:
+    // Looks through complete records at [begin, end): `end` follows a line end
+    // that ends a record, and `begin` starts a record.
+    void ScanRecords(const char* begin, const char* end);
+    // The end of the last complete record in [begin, end), or `begin`.
+    static const char* LastRecordEnd(const char* begin, const char* end);
+    void HandOverRecordAt(const char* recordStart, const char* end);
+
+    std::string pattern_;  // in lower case, to compare with letters folded
+    std::string foldMask_; // 0x20 for each letter of the pattern, else 0
+    bool inName_;
+    bool inDirectory_;
+    RecordConsumer consumer_;
+    std::string pending_; // an unfinished record carried to the next piece
+};
+
+} // namespace quillory
