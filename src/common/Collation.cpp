@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 
+#include <string_view>
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
 #include <unicode/ustring.h>
@@ -11,8 +12,13 @@
 namespace quillory {
 
 Collation::Collation(Strength strength) {
+    // The C and POSIX locales map to ICU's en_US_POSIX, whose rules set case
+    // apart at the first level; lists there follow the root rules instead, so
+    // that ignoring case still ignores it.
+    const std::string_view locale = uloc_getDefault();
+    const bool posix = locale.rfind("en_US_POSIX", 0) == 0;
     UErrorCode status = U_ZERO_ERROR;
-    collator_ = ucol_open(uloc_getDefault(), &status);
+    collator_ = ucol_open(posix ? "" : uloc_getDefault(), &status);
     if (U_FAILURE(status)) {
         status = U_ZERO_ERROR;
         collator_ = ucol_open("", &status);

@@ -23,11 +23,11 @@ std::vector<CatalogRow> ListCatalogRows(const Settings& settings) {
     return rows;
 }
 
-int NextDiskNumber(const std::vector<CatalogRow>& rows) {
+std::int64_t NextDiskNumber(const std::vector<CatalogRow>& rows) {
     std::int64_t highest = -1;
     for (const CatalogRow& row : rows)
         highest = std::max<std::int64_t>(highest, StrToInt(row.Number));
-    return static_cast<int>(highest + 1);
+    return highest + 1;
 }
 
 void SortCatalogRows(std::vector<CatalogRow>& rows, int key, bool ascending) {

@@ -3,6 +3,7 @@
 #include "common/Collation.h"
 #include "settings/Settings.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,7 @@ std::vector<CatalogRow> ListCatalogRows(const Settings& settings);
 // The number proposed for the next disk: the highest disk number plus one, 0
 // when there are no catalogs. A number part that is not an integer raises the
 // conversion error.
-int NextDiskNumber(const std::vector<CatalogRow>& rows);
+std::int64_t NextDiskNumber(const std::vector<CatalogRow>& rows);
 
 // Sorts `rows` by column `key` (NumberColumn: by the numbers' values, numbers
 // that are not integers after all others; NameColumn: names without regard to

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <malloc.h>
 #include <mutex>
 #include <thread>
 
@@ -155,8 +156,17 @@ ResultList FindFile(const Settings& settings, const std::string& catalog,
         std::rethrow_exception(failure);
 
     ResultList results;
+    std::size_t total = 0;
+    for (const ResultList& part : parts)
+        total += part.Size();
+    results.Reserve(total);
     for (ResultList& part : parts)
         results.Splice(std::move(part));
+    parts.clear();
+    // The parts' order vectors were freed in the searching threads' own
+    // memory pools, which keep freed memory; give it back before the sort
+    // needs its own.
+    ::malloc_trim(0);
     results.Sort(ResultKey::Name, true);
     return results;
 }

@@ -6,8 +6,11 @@
 #include "store/IntegerConversion.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <new>
 #include <optional>
+#include <sys/mman.h>
 #include <thread>
 
 namespace quillory {
@@ -19,9 +22,12 @@ struct ResultList::Catalog {
 
 namespace {
 
-// Blocks start small, as most searches find little, and double up to 1 MiB.
-constexpr std::size_t FirstBlockSize = 16 << 10;
-constexpr std::size_t LargestBlockSize = 1 << 20;
+// Blocks are aligned to their size, so an entry's block (and its catalog) is
+// found by clearing the low bits of its address. They are mapped straight from
+// the system: pages that no entry reaches are never touched and cost no
+// memory, so a block costs little where a search finds little.
+constexpr std::size_t BlockAlignment = 1 << 20;
+constexpr std::size_t BlockHeader = sizeof(void*);
 
 // Lengths are stored as 7-bit groups, low first: one byte for texts under 128.
 char* PutLength(char* at, std::size_t length) {
@@ -96,13 +102,31 @@ ResultList::~ResultList() = default;
 ResultList::ResultList(ResultList&&) noexcept = default;
 ResultList& ResultList::operator=(ResultList&&) noexcept = default;
 
+void ResultList::FreeBlock::operator()(char* block) const {
+    ::munmap(block, Size);
+}
+
 char* ResultList::Allocate(std::size_t bytes) {
     if (blocks_.empty() || blockUsed_ + bytes > blockSize_) {
-        const std::size_t next =
-            blocks_.empty() ? FirstBlockSize : std::min(LargestBlockSize, 2 * blockSize_);
-        blockSize_ = std::max(next, bytes);
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
-        blockUsed_ = 0;
+        // A long entry gets a block of its own, still beginning at its header.
+        blockSize_ = (BlockHeader + bytes + BlockAlignment - 1) / BlockAlignment * BlockAlignment;
+        // Map one alignment more than needed, then give back what lies before
+        // the aligned start and after the block.
+        void* mapped = ::mmap(nullptr, blockSize_ + BlockAlignment, PROT_READ | PROT_WRITE,
+                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED)
+            throw std::bad_alloc();
+        const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+        const auto aligned = (start + BlockAlignment - 1) & ~(std::uintptr_t{BlockAlignment} - 1);
+        if (aligned > start)
+            ::munmap(mapped, aligned - start);
+        if (const std::size_t after = BlockAlignment - (aligned - start))
+            ::munmap(reinterpret_cast<char*>(aligned + blockSize_), after);
+        char* block = reinterpret_cast<char*>(aligned);
+        blocks_.emplace_back(block, FreeBlock{blockSize_});
+        const Catalog* catalog = catalogs_.back().get();
+        std::memcpy(block, &catalog, sizeof catalog);
+        blockUsed_ = BlockHeader;
     }
     char* at = blocks_.back().get() + blockUsed_;
     blockUsed_ += bytes;
@@ -112,21 +136,19 @@ char* ResultList::Allocate(std::size_t bytes) {
 void ResultList::BeginCatalog(std::string_view diskName, std::string_view diskNumber) {
     catalogs_.push_back(
         std::make_unique<Catalog>(Catalog{std::string(diskName), std::string(diskNumber)}));
+    blockUsed_ = blockSize_; // the new catalog's entries start a block of their own
 }
 
-// An entry is its catalog's address followed by its five own texts, each
-// after its length.
+// An entry is its five texts (name, directory, size, date, time), each after
+// its length.
 void ResultList::Append(std::string_view name, std::string_view directory, std::string_view size,
                         std::string_view date, std::string_view time) {
     const std::string_view texts[] = {name, directory, size, date, time};
-    std::size_t bytes = sizeof(const Catalog*);
+    std::size_t bytes = 0;
     for (std::string_view text : texts)
         bytes += LengthBytes(text.size()) + text.size();
     char* at = Allocate(bytes);
     order_.push_back(at);
-    const Catalog* catalog = catalogs_.back().get();
-    std::memcpy(at, &catalog, sizeof catalog);
-    at += sizeof catalog;
     for (std::string_view text : texts) {
         at = PutLength(at, text.size());
         std::memcpy(at, text.data(), text.size());
@@ -136,8 +158,8 @@ void ResultList::Append(std::string_view name, std::string_view directory, std::
 
 ResultEntry ResultList::Decode(const char* at) {
     const Catalog* catalog = nullptr;
-    std::memcpy(&catalog, at, sizeof catalog);
-    at += sizeof catalog;
+    const auto block = reinterpret_cast<std::uintptr_t>(at) & ~(std::uintptr_t{BlockAlignment} - 1);
+    std::memcpy(&catalog, reinterpret_cast<const char*>(block), sizeof catalog);
     ResultEntry entry;
     entry.DiskName = catalog->DiskName;
     entry.DiskNumber = catalog->DiskNumber;
@@ -150,11 +172,8 @@ ResultEntry ResultList::Decode(const char* at) {
 }
 
 void ResultList::Splice(ResultList&& other) {
-    // The spliced list's last block becomes the one new entries go into.
-    if (!other.blocks_.empty()) {
-        blockUsed_ = other.blockUsed_;
-        blockSize_ = other.blockSize_;
-    }
+    // New entries go into a block of their own catalog.
+    blockUsed_ = blockSize_;
     for (auto& block : other.blocks_)
         blocks_.push_back(std::move(block));
     for (auto& catalog : other.catalogs_)
@@ -167,6 +186,71 @@ ResultEntry ResultList::Entry(std::size_t index) const {
     return Decode(order_.at(index));
 }
 
+ResultList::Order ResultList::SortedByText(ResultKey key, bool ascending) const {
+    // Collation keys are made once per entry on every core and kept in
+    // chunks that never move. The sort moves small records of a key's first
+    // eight bytes, its address and the entry's index, and reads a whole key
+    // only where those bytes are equal.
+    const std::size_t count = order_.size();
+    const auto textOf = [key](const ResultEntry& entry) {
+        return key == ResultKey::Name        ? entry.Name
+               : key == ResultKey::Directory ? entry.Directory
+                                             : entry.DiskName;
+    };
+    struct Prefixed {
+        std::uint64_t Prefix; // the key's first eight bytes, most significant first
+        const char* Rest;     // the key's further bytes, read only when the prefixes are equal
+        std::uint32_t Length;
+        std::uint32_t Index;
+    };
+    constexpr std::size_t ChunkSize = 1 << 20;
+    std::vector<std::vector<std::unique_ptr<char[]>>> chunks(Cores());
+    std::vector<Prefixed> keyed(count);
+    OnEveryCore(count, [&](std::size_t part, std::size_t first, std::size_t last) {
+        const Collation collation(Collation::Strength::IgnoreCase);
+        std::string made;
+        std::size_t room = 0;
+        char* at = nullptr;
+        for (std::size_t i = first; i < last; ++i) {
+            made.clear();
+            collation.AppendSortKey(textOf(Decode(order_[i])), made);
+            std::uint64_t prefix = 0;
+            for (std::size_t b = 0; b < 8; ++b)
+                prefix = prefix << 8 | (b < made.size() ? static_cast<unsigned char>(made[b]) : 0u);
+            const std::size_t rest = made.size() > 8 ? made.size() - 8 : 0;
+            if (rest > room) {
+                room = std::max(ChunkSize, rest);
+                chunks[part].push_back(std::make_unique_for_overwrite<char[]>(room));
+                at = chunks[part].back().get();
+            }
+            if (rest > 0)
+                std::memcpy(at, made.data() + 8, rest);
+            keyed[i] = {prefix, at, static_cast<std::uint32_t>(rest),
+                        static_cast<std::uint32_t>(i)};
+            at += rest;
+            room -= rest;
+        }
+    });
+    const auto less = [](const Prefixed& a, const Prefixed& b) {
+        if (a.Prefix != b.Prefix)
+            return a.Prefix < b.Prefix;
+        return std::string_view(a.Rest, a.Length) < std::string_view(b.Rest, b.Length);
+    };
+    std::sort(keyed.begin(), keyed.end(), [&](const Prefixed& a, const Prefixed& b) {
+        return ascending ? less(a, b) : less(b, a);
+    });
+    // The keys go before the new order is made, so the two never take memory at once.
+    std::vector<std::uint32_t> indices(count);
+    for (std::size_t i = 0; i < count; ++i)
+        indices[i] = keyed[i].Index;
+    std::vector<Prefixed>().swap(keyed);
+    chunks.clear();
+    Order order(count);
+    for (std::size_t i = 0; i < count; ++i)
+        order[i] = order_[indices[i]];
+    return order;
+}
+
 void ResultList::Sort(ResultKey key, bool ascending) {
     SetOrder(SortedOrder(key, ascending));
 }
@@ -177,32 +261,8 @@ void ResultList::SetOrder(Order order) {
 
 ResultList::Order ResultList::SortedOrder(ResultKey key, bool ascending) const {
     const std::size_t count = order_.size();
-    if (key == ResultKey::Name || key == ResultKey::Directory || key == ResultKey::DiskName) {
-        // Collation keys are made once per entry, into one buffer per core,
-        // and then compared as plain bytes.
-        const auto textOf = [key](const ResultEntry& entry) {
-            return key == ResultKey::Name        ? entry.Name
-                   : key == ResultKey::Directory ? entry.Directory
-                                                 : entry.DiskName;
-        };
-        std::vector<std::string> buffers(Cores());
-        std::vector<std::size_t> ends(count);
-        const std::size_t slice =
-            OnEveryCore(count, [&](std::size_t part, std::size_t first, std::size_t last) {
-                const Collation collation(Collation::Strength::IgnoreCase);
-                for (std::size_t i = first; i < last; ++i) {
-                    collation.AppendSortKey(textOf(Decode(order_[i])), buffers[part]);
-                    ends[i] = buffers[part].size();
-                }
-            });
-        std::vector<Keyed<std::optional<std::string_view>>> keyed(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::size_t start = i % slice == 0 ? 0 : ends[i - 1];
-            keyed[i] = {std::string_view(buffers[i / slice]).substr(start, ends[i] - start),
-                        order_[i]};
-        }
-        return SortKeyed(keyed, ascending);
-    }
+    if (key == ResultKey::Name || key == ResultKey::Directory || key == ResultKey::DiskName)
+        return SortedByText(key, ascending);
     if (key == ResultKey::DateTime) {
         std::vector<Keyed<std::optional<double>>> keyed(count);
         OnEveryCore(count, [&](std::size_t, std::size_t first, std::size_t last) {

@@ -47,6 +47,8 @@ public:
                 std::string_view date, std::string_view time);
     // Moves every entry of `other` to the end of this list, in its order.
     void Splice(ResultList&& other);
+    // Makes room for `count` entries in all, so splicing does not regrow the order.
+    void Reserve(std::size_t count) { order_.reserve(count); }
 
     std::size_t Size() const { return order_.size(); }
     ResultEntry Entry(std::size_t index) const;
@@ -67,10 +69,18 @@ public:
 
 private:
     struct Catalog;
+    struct FreeBlock {
+        std::size_t Size = 0;
+        void operator()(char* block) const;
+    };
     char* Allocate(std::size_t bytes);
     static ResultEntry Decode(const char* packed);
+    Order SortedByText(ResultKey key, bool ascending) const;
 
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    // Entries live in blocks aligned to their size; each block starts with
+    // the address of the catalog its entries come from, so an entry finds its
+    // disk name and number without storing them.
+    std::vector<std::unique_ptr<char[], FreeBlock>> blocks_;
     std::size_t blockUsed_ = 0;
     std::size_t blockSize_ = 0;
     std::vector<std::unique_ptr<Catalog>> catalogs_;

@@ -59,7 +59,8 @@ void CheckDatabaseName(std::string_view name) {
     const bool control = std::any_of(name.begin(), name.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
     });
-    if (control || name == "." || name == ".." || name.find_first_of("/\\") != name.npos)
+    if (control || name.empty() || name == "." || name == ".." ||
+        name.find_first_of("/\\") != name.npos)
         throw Error(msg::BadDatabaseName);
 }
 

@@ -21,7 +21,8 @@ struct DatabaseEntry {
 std::vector<DatabaseEntry> ListDatabases(const std::string& databaseDir);
 
 // Refuses, with a clear Error, a database name that would reach outside the
-// database root: one holding "/" or "\", "." or "..", or a control character.
+// database root or be the root itself: an empty one, one holding "/" or "\",
+// "." or "..", or a control character.
 void CheckDatabaseName(std::string_view name);
 
 // The directory of database `name`: the root, the name and a final "/".
