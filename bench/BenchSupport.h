@@ -21,6 +21,10 @@ struct Measured {
 };
 Measured MeasureShell(const std::string& command);
 
+// The fastest of `runs` runs of a shell command, after one run that warms the
+// file cache.
+Measured BestOfShell(int runs, const std::string& command);
+
 // Peak resident memory of this process so far, in MiB.
 double PeakMemoryMiB();
 

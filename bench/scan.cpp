@@ -35,16 +35,6 @@ void MakeTree(const std::string& root, int directories, int filesEach) {
     }
 }
 
-Measured Best(int runs, const std::string& command) {
-    Measured best{1e300, 0};
-    for (int i = 0; i < runs; ++i) {
-        const Measured run = MeasureShell(command);
-        if (run.Seconds < best.Seconds)
-            best = run;
-    }
-    return best;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -71,10 +61,8 @@ int main(int argc, char** argv) {
         const std::string find = "find '" + tree +
                                  "' -printf '%y\\n%f\\n%h\\n%T@\\n%s\\n-----\\n' > '" +
                                  work.File("find.txt") + "'";
-        MeasureShell(scan); // warm the cache
-        MeasureShell(find);
-        const Measured ours = Best(runs, scan);
-        const Measured reference = Best(runs, find);
+        const Measured ours = BestOfShell(runs, scan);
+        const Measured reference = BestOfShell(runs, find);
         const Measured smaller =
             MeasureShell("'" + cli + "' --root '" + work.Path() +
                          "' scan --db Bench --number 2 --name Small '" + small + "' >/dev/null");

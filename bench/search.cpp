@@ -16,17 +16,6 @@ using namespace quillory::bench;
 
 namespace {
 
-Measured Best(int runs, const std::string& command) {
-    MeasureShell(command); // warm the cache
-    Measured best{1e300, 0};
-    for (int i = 0; i < runs; ++i) {
-        const Measured run = MeasureShell(command);
-        if (run.Seconds < best.Seconds)
-            best = run;
-    }
-    return best;
-}
-
 void Report(const char* what, const Measured& ours, const Measured& reference, const char* tool,
             double target) {
     std::printf("%-22s ours %.3f s, %s %.3f s, ratio %.3f (target <= %.1f), peak memory %.1f MiB\n",
@@ -59,15 +48,18 @@ int main(int argc, char** argv) {
         Shell("awk 'NR % 7 == 2' '" + root + "/Plain/'*.txt | tr -d '\\r' > '" + root + "/names'");
         const std::string plainBytes = root + "/Plain";
 
-        const Measured selective = Best(runs, q + "find --db Plain --text needle > /dev/null");
-        const Measured grep =
-            Best(runs, "LC_ALL=C grep -F -i -c needle '" + root + "/Plain/'*.txt > /dev/null");
-        const Measured compressed = Best(runs, q + "find --db Zip --text needle > /dev/null");
-        const Measured bzgrep = Best(runs, "for f in '" + root +
-                                               "/Zip/'*.bz2; do bzip2 -dc \"$f\" | LC_ALL=C grep "
-                                               "-F -i -c needle; done > /dev/null");
-        const Measured listing = Best(runs, q + "find --db Plain > /dev/null");
-        const Measured sort = Best(runs, "sort -f '" + root + "/names' > /dev/null");
+        const Measured selective =
+            BestOfShell(runs, q + "find --db Plain --text needle > /dev/null");
+        const Measured grep = BestOfShell(runs, "LC_ALL=C grep -F -i -c needle '" + root +
+                                                    "/Plain/'*.txt > /dev/null");
+        const Measured compressed =
+            BestOfShell(runs, q + "find --db Zip --text needle > /dev/null");
+        const Measured bzgrep =
+            BestOfShell(runs, "for f in '" + root +
+                                  "/Zip/'*.bz2; do bzip2 -dc \"$f\" | LC_ALL=C grep "
+                                  "-F -i -c needle; done > /dev/null");
+        const Measured listing = BestOfShell(runs, q + "find --db Plain > /dev/null");
+        const Measured sort = BestOfShell(runs, "sort -f '" + root + "/names' > /dev/null");
         // Equal names may come in either order (the sort has no second key, and
         // the two directories list their catalogs differently), so the lines
         // are compared as sets.

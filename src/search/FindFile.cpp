@@ -1,5 +1,6 @@
 #include "search/FindFile.h"
 
+#include "common/Parallel.h"
 #include "common/Path.h"
 #include "search/Bmh.h"
 #include "search/CandidateFilter.h"
@@ -9,11 +10,8 @@
 #include "store/IntegerConversion.h"
 
 #include <algorithm>
-#include <atomic>
-#include <exception>
 #include <malloc.h>
 #include <mutex>
-#include <thread>
 
 namespace quillory {
 
@@ -105,55 +103,29 @@ ResultList FindFile(const Settings& settings, const std::string& catalog,
                     const SearchCriteria& criteria, const SearchProgress& progress) {
     const std::vector<CatalogJob> jobs = ChooseCatalogs(settings, catalog, criteria);
     std::vector<ResultList> parts(jobs.size());
-    std::atomic<std::size_t> next{0};
-    std::atomic<bool> failed{false};
-    std::mutex mutex;
-    std::size_t firstFailure = jobs.size();
-    std::exception_ptr failure;
-
-    auto work = [&] {
-        RecordTest test(criteria);
-        for (std::size_t i = next++; i < jobs.size() && !failed; i = next++) {
-            const CatalogJob& job = jobs[i];
-            if (progress) {
-                const std::lock_guard lock(mutex);
-                progress(job.Disk.DiskName);
-            }
-            ResultList& part = parts[i];
-            part.BeginCatalog(job.Disk.DiskName, job.Disk.DiskNumber);
-            const RecordConsumer keep = [&](const CatalogRecordView& record) {
-                if (test.Passes(record))
-                    part.Append(record.Name(), record.Directory(), record.Size(), record.Date(),
-                                record.Time());
-            };
-            try {
-                if (test.NeedsNameText()) {
-                    CandidateFilter filter(criteria.NamePattern, criteria.MatchName,
-                                           criteria.MatchDirectory, keep);
-                    ReadCatalogText(job.Path, settings.OpenDBCompressed, filter);
-                } else {
-                    ReadCatalog(job.Path, settings.OpenDBCompressed, keep);
-                }
-            } catch (...) {
-                const std::lock_guard lock(mutex);
-                failed = true;
-                if (i < firstFailure) {
-                    firstFailure = i;
-                    failure = std::current_exception();
-                }
-            }
+    std::mutex progressMutex;
+    ForEachInParallel(jobs.size(), [&](std::size_t i) {
+        const CatalogJob& job = jobs[i];
+        if (progress) {
+            const std::lock_guard lock(progressMutex);
+            progress(job.Disk.DiskName);
         }
-    };
-    {
-        const std::size_t threads =
-            std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), jobs.size());
-        std::vector<std::jthread> workers;
-        for (std::size_t t = 1; t < threads; ++t)
-            workers.emplace_back(work);
-        work();
-    }
-    if (failure)
-        std::rethrow_exception(failure);
+        RecordTest test(criteria);
+        ResultList& part = parts[i];
+        part.BeginCatalog(job.Disk.DiskName, job.Disk.DiskNumber);
+        const RecordConsumer keep = [&](const CatalogRecordView& record) {
+            if (test.Passes(record))
+                part.Append(record.Name(), record.Directory(), record.Size(), record.Date(),
+                            record.Time());
+        };
+        if (test.NeedsNameText()) {
+            CandidateFilter filter(criteria.NamePattern, criteria.MatchName,
+                                   criteria.MatchDirectory, keep);
+            ReadCatalogText(job.Path, settings.OpenDBCompressed, filter);
+        } else {
+            ReadCatalog(job.Path, settings.OpenDBCompressed, keep);
+        }
+    });
 
     ResultList results;
     std::size_t total = 0;

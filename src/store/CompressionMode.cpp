@@ -1,17 +1,14 @@
 #include "store/CompressionMode.h"
 
 #include "common/FileSystem.h"
+#include "common/Parallel.h"
 #include "common/Path.h"
 #include "store/BZip2.h"
 #include "store/CatalogName.h"
 #include "store/DatabaseLayout.h"
 
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <exception>
 #include <mutex>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -41,45 +38,17 @@ std::vector<Conversion> PlanConversions(const std::string& path, bool compress) 
     return plan;
 }
 
-// Runs Compress over the plan on every core. Each worker takes the next
-// catalog in turn; after a failure no new catalog is started, and the failure
-// of the earliest catalog in the plan is raised.
+// Runs Compress over the plan on every core.
 void ConvertAll(const std::vector<Conversion>& plan, bool compress,
                 const ConversionProgress& progress) {
-    std::atomic<std::size_t> next{0};
-    std::atomic<bool> failed{false};
     std::mutex mutex;
     std::size_t done = 0;
-    std::size_t firstFailure = plan.size();
-    std::exception_ptr failure;
-
-    auto work = [&] {
-        for (std::size_t i = next++; i < plan.size() && !failed; i = next++) {
-            try {
-                Compress(plan[i].Source, plan[i].Temporary, compress);
-            } catch (...) {
-                const std::lock_guard lock(mutex);
-                failed = true;
-                if (i < firstFailure) {
-                    firstFailure = i;
-                    failure = std::current_exception();
-                }
-                continue;
-            }
-            const std::lock_guard lock(mutex);
-            if (progress)
-                progress(++done, plan.size());
-        }
-    };
-    const std::size_t threads =
-        std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), plan.size());
-    std::vector<std::jthread> workers;
-    for (std::size_t t = 1; t < threads; ++t)
-        workers.emplace_back(work);
-    work();
-    workers.clear();
-    if (failure)
-        std::rethrow_exception(failure);
+    ForEachInParallel(plan.size(), [&](std::size_t i) {
+        Compress(plan[i].Source, plan[i].Temporary, compress);
+        const std::lock_guard lock(mutex);
+        if (progress)
+            progress(++done, plan.size());
+    });
 }
 
 void ConvertDirectory(const std::string& path, bool compress, const ConversionProgress& progress) {

@@ -1,0 +1,44 @@
+#include "common/Parallel.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace quillory {
+
+void ForEachInParallel(std::size_t count, const std::function<void(std::size_t)>& work) {
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    std::mutex mutex;
+    std::size_t firstFailure = count;
+    std::exception_ptr failure;
+    const auto run = [&] {
+        for (std::size_t i = next++; i < count && !failed; i = next++) {
+            try {
+                work(i);
+            } catch (...) {
+                const std::lock_guard lock(mutex);
+                failed = true;
+                if (i < firstFailure) {
+                    firstFailure = i;
+                    failure = std::current_exception();
+                }
+            }
+        }
+    };
+    {
+        const std::size_t threads =
+            std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), count);
+        std::vector<std::jthread> workers;
+        for (std::size_t t = 1; t < threads; ++t)
+            workers.emplace_back(run);
+        run();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+} // namespace quillory

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+namespace quillory {
+
+// Runs `work(i)` for every i in [0, count) on every core, each thread taking
+// the next i in turn. Once a call has failed no further i is started, and when
+// all threads have stopped the failure of the smallest i is raised, so the
+// error reported is the one a one-at-a-time run would have met first.
+void ForEachInParallel(std::size_t count, const std::function<void(std::size_t)>& work);
+
+} // namespace quillory
