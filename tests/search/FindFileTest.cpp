@@ -1,0 +1,355 @@
+#include "search/FindFile.h"
+
+#include "search/DayNumber.h"
+#include "search/FindForm.h"
+#include "search/ListViewData.h"
+#include "store/BZip2.h"
+#include "store/CatalogName.h"
+#include "store/CatalogRecord.h"
+#include "support/DirectorySnapshot.h"
+#include "support/ScratchMount.h"
+#include "support/TempDir.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <set>
+#include <sys/mount.h>
+#include <unicode/uloc.h>
+#include <unistd.h>
+#include <vector>
+
+namespace quillory {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ErrorText;
+using test::WriteFile;
+using Texts = std::vector<std::string>;
+
+struct Rec {
+    std::string Name;
+    std::string Directory = "\\";
+    LocalDateTime Time = {5, 3, 2003, 10, 4, 0};
+    std::int64_t Size = 1024;
+    EntryKind Kind = EntryKind::File;
+};
+
+// The rows of a result list, in list order.
+std::vector<ResultRow> Rows(const ResultList& list) {
+    std::vector<ResultRow> rows;
+    for (std::size_t i = 0; i < list.Size(); ++i)
+        rows.push_back(ListViewData(list, i));
+    return rows;
+}
+
+std::vector<ResultRow> Sorted(std::vector<ResultRow> rows) {
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+class FindFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UErrorCode status = U_ZERO_ERROR;
+        uloc_setDefault("en_US", &status);
+        settings.OpenDBName = "Test";
+        settings.OpenDBPath = temp.File("db/");
+        fs::create_directory(settings.OpenDBPath);
+        WriteFile(settings.OpenDBPath + "VLR_STD", "Quillory v1.0\r\n");
+    }
+
+    void TearDown() override {
+        std::error_code ignored;
+        fs::permissions(temp.File("db"), fs::perms::owner_all, fs::perm_options::add, ignored);
+    }
+
+    void Catalog(const std::string& file, const std::vector<Rec>& records) {
+        std::string text;
+        for (const Rec& r : records)
+            AppendRecord(text, r.Kind, r.Name, r.Directory, r.Time, r.Size);
+        WriteFile(settings.OpenDBPath + file, text);
+    }
+
+    // The photo catalogs most tests search.
+    void PhotoCatalogs() {
+        Catalog("Photos!1.txt", {{"Photo.jpg", "\\pics\\"},
+                                 {"MYPHOTOS"},
+                                 {"Photos", "\\", {1, 1, 2003, 0, 0, 0}, 0, EntryKind::Directory},
+                                 {"holiday.jpg", "\\pics\\"},
+                                 {"x*.JPG.bak", "\\pics\\"},
+                                 {"caf\xC3\xA9.txt", "\\"},
+                                 {"CAF\xC3\x89.TXT", "\\"}});
+        Catalog("Docs!2.txt", {{"doc1.txt", "\\docs\\"},
+                               {"readme.txt", "\\docs\\"},
+                               {"doc2.txt", "\\"},
+                               {"photo.doc", "\\docs\\"}});
+    }
+
+    // The names found by a search with `form`, in byte order.
+    Texts Find(const FindForm& form, const std::string& catalog = AllCatalogs) {
+        Texts names;
+        for (const ResultRow& row : Rows(FindFile(settings, catalog, BuildCriteria(form))))
+            names.push_back(row[0]);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    static FindForm Text(const std::string& text, bool name = true, bool directory = false) {
+        FindForm form;
+        form.Text = text;
+        form.FileName = name;
+        form.Directory = directory;
+        return form;
+    }
+
+    // Converts every catalog to the compressed form in place.
+    void CompressAll() {
+        for (const std::string& file : ListCatalogFiles(settings.OpenDBPath, false)) {
+            const std::string plain = settings.OpenDBPath + file;
+            Compress(plain, plain + CompressedSuffix, true);
+            fs::remove(plain);
+        }
+        fs::rename(settings.OpenDBPath + "VLR_STD", settings.OpenDBPath + "VLR_ZIP");
+        settings.OpenDBCompressed = true;
+    }
+
+    test::TempDir temp;
+    Settings settings;
+};
+
+TEST_F(FindFileTest, NameTextMatchesCaseBlindForAsciiAndLiterally) {
+    PhotoCatalogs();
+    EXPECT_EQ(Find(Text("photo")), (Texts{"MYPHOTOS", "Photo.jpg", "Photos", "photo.doc"}));
+    EXPECT_EQ(Find(Text("*.jpg")), (Texts{"x*.JPG.bak"}));
+    EXPECT_EQ(Find(Text("PIC", false, true)), (Texts{"Photo.jpg", "holiday.jpg", "x*.JPG.bak"}));
+    // Both boxes: name and directory must both hold the text.
+    EXPECT_EQ(Find(Text("doc", true, true)), (Texts{"doc1.txt", "photo.doc"}));
+    // Only ASCII letters are folded: "é" and "É" stay apart.
+    EXPECT_EQ(Find(Text("caf\xC3\xA9")), (Texts{"caf\xC3\xA9.txt"}));
+    EXPECT_EQ(Find(Text("CAF\xC3\x89")), (Texts{"CAF\xC3\x89.TXT"}));
+    EXPECT_EQ(Find(Text("Caf")).size(), 2u);
+    // Blanks are part of the text.
+    EXPECT_EQ(Find(Text(" photo")), Texts{});
+
+    // No text, or no box ticked: no name test at all.
+    const std::size_t all = 11;
+    EXPECT_EQ(Find(Text("")).size(), all);
+    EXPECT_EQ(Find(Text("photo", false, false)).size(), all);
+    EXPECT_EQ(Find(Text("*")).size(), all);
+}
+
+TEST_F(FindFileTest, EntriesKeepTheirTextsAndComeSortedByName) {
+    Catalog("Backup!007.txt", {{"gamma", "\\a\\"},
+                               {"readme.txt", "\\docs\\", {5, 3, 2003, 10, 4, 0}, 1024},
+                               {"Beta", "\\b\\", {15, 12, 2003, 23, 59, 59}, 6000000000},
+                               {"alpha"}});
+    const ResultList list = FindFile(settings, AllCatalogs, SearchCriteria());
+    const std::vector<ResultRow> rows = Rows(list);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0][0], "alpha");
+    EXPECT_EQ(rows[1], (ResultRow{"Beta", "\\b\\", "Backup", "007", "6000000000",
+                                  "15/12/2003    23:59:59"}));
+    EXPECT_EQ(rows[2][0], "gamma");
+    EXPECT_EQ(rows[3], (ResultRow{"readme.txt", "\\docs\\", "Backup", "007", "1024",
+                                  "5/3/2003       10:04:00"}));
+}
+
+TEST_F(FindFileTest, DiskTestsRunOnFileNamesBeforeReading) {
+    Catalog("Music CD!2.txt", {{"song.mp3"}});
+    Catalog("cdrom!3.txt", {{"setup.exe"}});
+    Catalog("Backup!003.txt", {{"old.zip"}});
+    Catalog("Odd!x.txt", {{"odd.txt"}});
+    std::mutex mutex;
+    std::multiset<std::string> read;
+    const auto names = [&](const FindForm& form) {
+        read.clear();
+        Texts found;
+        const ResultList list =
+            FindFile(settings, AllCatalogs, BuildCriteria(form), [&](const std::string& disk) {
+                const std::lock_guard lock(mutex);
+                read.insert(disk);
+            });
+        for (std::size_t i = 0; i < list.Size(); ++i)
+            found.emplace_back(list.Entry(i).Name);
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+
+    FindForm form;
+    form.UseDiskName = true;
+    form.DiskName = "cd";
+    EXPECT_EQ(names(form), (Texts{"setup.exe", "song.mp3"}));
+    EXPECT_EQ(read, (std::multiset<std::string>{"Music CD", "cdrom"}));
+    form.DiskName = "";
+    EXPECT_EQ(names(form).size(), 4u);
+    EXPECT_EQ(read.size(), 4u);
+
+    // A number part that is not an integer fails only while the number test is on.
+    form = FindForm();
+    form.UseDiskNumber = true;
+    form.DiskNumber = "3";
+    EXPECT_EQ(ErrorText([&] { names(form); }), "'x' is not a valid integer value");
+    form.UseDiskName = true;
+    form.DiskName = "C"; // leaves out "Odd" before its number is looked at
+    EXPECT_EQ(names(form), (Texts{"old.zip", "setup.exe"}));
+    EXPECT_EQ(read, (std::multiset<std::string>{"Backup", "cdrom"}));
+    form.UseDiskName = false;
+    form.DiskNumber = "-1";
+    EXPECT_EQ(names(form).size(), 4u);
+    form.UseDiskNumber = false;
+    form.DiskNumber = "x";
+    EXPECT_EQ(names(form).size(), 4u);
+
+    // The dialog's own check comes first.
+    form.UseDiskNumber = true;
+    for (const char* bad : {"12a", "", " "})
+        EXPECT_EQ(ErrorText([&] {
+                      form.DiskNumber = bad;
+                      BuildCriteria(form);
+                  }),
+                  "Integer values must be used for disk numbers. Please revise the disk number "
+                  "and retry.");
+}
+
+TEST_F(FindFileTest, DateBoundsAreInclusiveAndLowBoundsSwitchTheTestOff) {
+    Catalog("Days!1.txt", {{"before", "\\", {28, 2, 2003, 23, 59, 59}},
+                           {"first", "\\", {1, 3, 2003, 0, 0, 0}},
+                           {"last", "\\", {1, 3, 2003, 23, 59, 59}},
+                           {"next", "\\", {2, 3, 2003, 0, 0, 0}}});
+    FindForm form;
+    form.UseDate = true;
+    form.Start = TimeValue("1/3/2003", "00:00:00");
+    form.End = TimeValue("1/3/2003", "23:59:59");
+    EXPECT_EQ(Find(form), (Texts{"first", "last"}));
+    form.UseDate = false;
+    EXPECT_EQ(Find(form).size(), 4u);
+
+    // A reversed range finds nothing.
+    form.UseDate = true;
+    std::swap(form.Start, form.End);
+    EXPECT_EQ(Find(form), Texts{});
+
+    // 16 November 1858 is day -1: a bound there or below means no date test.
+    const double end = TimeValue("1/3/2003", "23:59:59");
+    for (const double low : {mjd(16, 11, 1858), mjd(1, 1, 1800)}) {
+        form.Start = low;
+        form.End = end;
+        EXPECT_EQ(Find(form).size(), 4u);
+        form.Start = end;
+        form.End = low;
+        EXPECT_EQ(Find(form).size(), 4u);
+    }
+    form.Start = mjd(16, 11, 1858) + 0.5;
+    form.End = end;
+    EXPECT_EQ(Find(form), (Texts{"before", "first", "last"}));
+}
+
+TEST_F(FindFileTest, BadDatesFailOnlyWhileTheDateTestIsOn) {
+    std::string text = FormatRecord(EntryKind::File, "good", "\\", {1, 3, 2003, 0, 0, 0}, 1);
+    text += "F\r\nbad\r\n\\\r\n1/3/x\r\n00:00:00\r\n1\r\n-----\r\n";
+    WriteFile(settings.OpenDBPath + "Disk!1.txt", text);
+    FindForm form;
+    EXPECT_EQ(Find(form), (Texts{"bad", "good"}));
+    form.UseDate = true;
+    form.Start = mjd(1, 1, 2003);
+    form.End = mjd(1, 1, 2004);
+    EXPECT_EQ(ErrorText([&] { Find(form); }), "'x' is not a valid integer value");
+}
+
+TEST_F(FindFileTest, EmptyDatabasesAndCatalogsGiveNothing) {
+    EXPECT_EQ(FindFile(settings, AllCatalogs, SearchCriteria()).Size(), 0u);
+    WriteFile(settings.OpenDBPath + "Empty!1.txt", "");
+    EXPECT_EQ(FindFile(settings, AllCatalogs, SearchCriteria()).Size(), 0u);
+    EXPECT_EQ(FindFile(settings, "Empty!1.txt", SearchCriteria()).Size(), 0u);
+}
+
+TEST_F(FindFileTest, CompressedCatalogsAreReadInPlace) {
+    PhotoCatalogs();
+    WriteFile(settings.OpenDBPath + "Empty!3.txt", "");
+    FindForm dated;
+    dated.UseDate = true;
+    dated.Start = mjd(1, 1, 2003);
+    dated.End = mjd(2, 1, 2003);
+    const std::vector<FindForm> forms = {FindForm(), Text("photo"), Text("doc", true, true), dated};
+    std::vector<std::vector<ResultRow>> plain;
+    for (const FindForm& form : forms)
+        plain.push_back(Sorted(Rows(FindFile(settings, AllCatalogs, BuildCriteria(form)))));
+    ASSERT_EQ(plain[0].size(), 11u);
+
+    CompressAll();
+    const auto before = test::Snapshot(settings.OpenDBPath);
+    for (std::size_t i = 0; i < forms.size(); ++i)
+        EXPECT_EQ(Sorted(Rows(FindFile(settings, AllCatalogs, BuildCriteria(forms[i])))), plain[i]);
+    EXPECT_EQ(FindFile(settings, "Docs!2.txt.bz2", SearchCriteria()).Size(), 4u);
+    EXPECT_EQ(test::Snapshot(settings.OpenDBPath), before);
+
+    // Media that cannot be written to: read-only for this user, or, for root,
+    // a read-only mount.
+    const std::string readOnly = temp.File("ro/");
+    fs::create_directory(readOnly);
+    test::ScratchMount mount(readOnly, settings.OpenDBPath);
+    if (mount.Mounted()) {
+        ::mount(nullptr, readOnly.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+        settings.OpenDBPath = readOnly;
+    } else {
+        fs::permissions(settings.OpenDBPath, fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    const std::string probe = settings.OpenDBPath + "probe";
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT, 0600);
+    if (fd >= 0) {
+        ::close(fd);
+        fs::remove(probe);
+        GTEST_SKIP() << "no way to make a directory read-only here";
+    }
+    EXPECT_EQ(Sorted(Rows(FindFile(settings, AllCatalogs, BuildCriteria(forms[1])))), plain[1]);
+}
+
+TEST_F(FindFileTest, ParallelRunEqualsOneCatalogAtATime) {
+    for (int disk = 0; disk < 30; ++disk) {
+        std::vector<Rec> records;
+        for (int i = 0; i < 150 + disk * 7; ++i)
+            records.push_back({"f" + std::to_string(i * 31 % 97) + (i % 5 ? ".doc" : ".jpg"),
+                               "\\d" + std::to_string(i % 4) + "\\",
+                               {1 + i % 28, 1 + disk % 12, 2003, i % 24, 0, 0},
+                               i * 1000 + disk});
+        Catalog("Disk" + std::to_string(disk) + "!" + std::to_string(disk) + ".txt", records);
+    }
+    for (const FindForm& form : {FindForm(), Text("jpg"), Text("d2", false, true)}) {
+        const SearchCriteria criteria = BuildCriteria(form);
+        std::vector<ResultRow> single;
+        for (const std::string& file : ListCatalogFiles(settings.OpenDBPath, false)) {
+            const std::vector<ResultRow> rows = Rows(FindFile(settings, file, criteria));
+            single.insert(single.end(), rows.begin(), rows.end());
+        }
+        const std::vector<ResultRow> all = Rows(FindFile(settings, AllCatalogs, criteria));
+        EXPECT_GT(all.size(), 1000u);
+        EXPECT_EQ(Sorted(all), Sorted(single));
+    }
+}
+
+TEST_F(FindFileTest, DamagedCatalogStopsTheRunWithItsError) {
+    for (int disk = 0; disk < 12; ++disk)
+        Catalog("Disk" + std::to_string(disk) + "!" + std::to_string(disk) + ".txt",
+                {{"file" + std::to_string(disk)}});
+    fs::create_directory(settings.OpenDBPath + "Folder!5.txt");
+    EXPECT_EQ(ErrorText([&] { FindFile(settings, AllCatalogs, SearchCriteria()); }),
+              "Cannot read file " + settings.OpenDBPath + "Folder!5.txt");
+    fs::remove(settings.OpenDBPath + "Folder!5.txt");
+
+    CompressAll();
+    WriteFile(settings.OpenDBPath + "Bad!20.txt.bz2", "BZh1 damaged");
+    EXPECT_EQ(ErrorText([&] { FindFile(settings, AllCatalogs, SearchCriteria()); }),
+              "BZ_DATA_ERROR");
+    // A catalog cut short is damaged too.
+    const std::string whole = test::ReadFile(settings.OpenDBPath + "Disk3!3.txt.bz2");
+    WriteFile(settings.OpenDBPath + "Bad!20.txt.bz2", whole.substr(0, whole.size() / 2));
+    EXPECT_NE(ErrorText([&] { FindFile(settings, AllCatalogs, SearchCriteria()); }), "");
+    fs::remove(settings.OpenDBPath + "Bad!20.txt.bz2");
+    EXPECT_EQ(FindFile(settings, AllCatalogs, SearchCriteria()).Size(), 12u);
+}
+
+} // namespace
+} // namespace quillory
