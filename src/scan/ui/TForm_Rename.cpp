@@ -10,7 +10,7 @@
 namespace quillory {
 
 TForm_Rename::TForm_Rename(QWidget* parent)
-    : QDialog(parent), Edit_from_id(new QLineEdit(this)), Edit_from_name(new QLineEdit(this)),
+    : RenameDialog(parent), Edit_from_id(new QLineEdit(this)), Edit_from_name(new QLineEdit(this)),
       Edit_to_id(new QLineEdit(this)), Edit_to_name(new QLineEdit(this)) {
     setObjectName(QStringLiteral("Form_Rename"));
     setWindowTitle(QStringLiteral("Rename Catalog"));
@@ -31,18 +31,11 @@ TForm_Rename::TForm_Rename(QWidget* parent)
     grid->addWidget(Edit_to_name, 2, 2);
     grid->setColumnStretch(2, 1);
 
-    auto* rename = new QPushButton(QStringLiteral("Rename"), this);
-    rename->setObjectName(QStringLiteral("RenameButton"));
-    rename->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    connect(rename, &QPushButton::clicked, this, [this] { onRename_(); });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    grid->addWidget(rename, 3, 1);
-    grid->addWidget(cancel, 3, 2, Qt::AlignLeft);
+    grid->addWidget(RenameButton, 3, 1);
+    grid->addWidget(CancelButton, 3, 2, Qt::AlignLeft);
 }
 
 int TForm_Rename::ShowFor(const CatalogRow& row, std::function<void()> onRename) {
-    onRename_ = std::move(onRename);
     Edit_from_id->setText(FromBytes(row.Number));
     Edit_to_id->setText(FromBytes(row.Number));
     Edit_from_name->setText(FromBytes(row.Name));
@@ -50,7 +43,7 @@ int TForm_Rename::ShowFor(const CatalogRow& row, std::function<void()> onRename)
     Edit_from_id->setEnabled(false);
     Edit_from_name->setEnabled(false);
     Edit_to_id->setFocus();
-    return exec();
+    return RunWith(std::move(onRename));
 }
 
 CatalogRow TForm_Rename::From() const {

@@ -1,9 +1,7 @@
 #pragma once
 
+#include "app/ui/RenameDialog.h"
 #include "scan/CatalogList.h"
-
-#include <QDialog>
-#include <functional>
 
 class QLineEdit;
 
@@ -11,7 +9,7 @@ namespace quillory {
 
 // "Rename Catalog": the catalog's id and name as they are (FROM:, not
 // editable) and as they shall be (TO:).
-class TForm_Rename final : public QDialog {
+class TForm_Rename final : public RenameDialog {
     Q_OBJECT
 public:
     explicit TForm_Rename(QWidget* parent = nullptr);
@@ -26,9 +24,6 @@ public:
     QLineEdit* Edit_from_name;
     QLineEdit* Edit_to_id;
     QLineEdit* Edit_to_name;
-
-private:
-    std::function<void()> onRename_;
 };
 
 } // namespace quillory

@@ -9,25 +9,19 @@
 namespace quillory {
 
 TForm_RenameDB::TForm_RenameDB(QWidget* parent)
-    : QDialog(parent), Edit_from_name(new QLineEdit(this)), Edit_to_name(new QLineEdit(this)) {
+    : RenameDialog(parent), Edit_from_name(new QLineEdit(this)), Edit_to_name(new QLineEdit(this)) {
     setObjectName(QStringLiteral("Form_RenameDB"));
     setWindowTitle(QStringLiteral("Rename Database"));
     Edit_from_name->setObjectName(QStringLiteral("Edit_from_name"));
     Edit_to_name->setObjectName(QStringLiteral("Edit_to_name"));
-    auto* rename = new QPushButton(QStringLiteral("Rename"), this);
-    rename->setObjectName(QStringLiteral("RenameButton"));
-    rename->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    connect(rename, &QPushButton::clicked, this, [this] { onRename_(); });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("FROM:"), Edit_from_name);
     fields->addRow(QStringLiteral("TO:"), Edit_to_name);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(rename);
-    buttons->addWidget(cancel);
+    buttons->addWidget(RenameButton);
+    buttons->addWidget(CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
@@ -35,11 +29,10 @@ TForm_RenameDB::TForm_RenameDB(QWidget* parent)
 }
 
 int TForm_RenameDB::ShowFor(const QString& name, std::function<void()> onRename) {
-    onRename_ = std::move(onRename);
     Edit_from_name->setText(name);
     Edit_to_name->setText(name);
     Edit_from_name->setEnabled(false);
-    return exec();
+    return RunWith(std::move(onRename));
 }
 
 } // namespace quillory

@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QDialog>
-#include <functional>
+#include "app/ui/RenameDialog.h"
 
 class QLineEdit;
 
 namespace quillory {
 
 // "Rename Database": the old name (shown, not editable) and the new one.
-class TForm_RenameDB final : public QDialog {
+class TForm_RenameDB final : public RenameDialog {
     Q_OBJECT
 public:
     explicit TForm_RenameDB(QWidget* parent = nullptr);
@@ -19,9 +18,6 @@ public:
 
     QLineEdit* Edit_from_name;
     QLineEdit* Edit_to_name;
-
-private:
-    std::function<void()> onRename_;
 };
 
 } // namespace quillory
