@@ -24,11 +24,10 @@ public:
     void Finish() override;
 
 private:
-    // Looks through complete records at [begin, end): `end` follows a line end
-    // that ends a record, and `begin` starts a record.
-    void ScanRecords(const char* begin, const char* end);
-    // The end of the last complete record in [begin, end), or `begin`.
-    static const char* LastRecordEnd(const char* begin, const char* end);
+    // Looks through the records of [begin, end), where `begin` starts a
+    // record, and returns where the first record that the piece does not
+    // hold whole begins (`end` when there is none).
+    const char* ScanRecords(const char* begin, const char* end);
     void HandOverRecordAt(const char* recordStart, const char* end);
 
     std::string pattern_;  // in lower case, to compare with letters folded

@@ -3,7 +3,7 @@
 #include "store/BZip2.h"
 #include "store/FileStream.h"
 
-#include <vector>
+#include <memory>
 
 namespace quillory {
 
@@ -37,9 +37,9 @@ void ReadCatalogText(const std::string& path, bool compressed, CatalogTextSink& 
         SinkOutput output(sink);
         TBZip2().DecompressStream(input, output);
     } else {
-        std::vector<char> buffer(PlainReadSize);
-        while (const std::size_t got = input.Read(buffer.data(), buffer.size()))
-            sink.Feed(buffer.data(), got);
+        const auto buffer = std::make_unique_for_overwrite<char[]>(PlainReadSize);
+        while (const std::size_t got = input.Read(buffer.get(), PlainReadSize))
+            sink.Feed(buffer.get(), got);
     }
     sink.Finish();
 }
