@@ -1,0 +1,105 @@
+#include "search/CandidateFilter.h"
+
+#include "store/CatalogRecord.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace quillory {
+namespace {
+
+using Records = std::vector<std::string>;
+
+// Every record's seven lines joined, as the consumer saw them.
+RecordConsumer CollectInto(Records& records) {
+    return [&records](const CatalogRecordView& record) {
+        std::string joined;
+        for (std::string_view line : record.Lines)
+            joined.append(line).append("|");
+        records.push_back(joined);
+    };
+}
+
+// The records that read-everything hands over whose name or directory holds
+// `pattern` (ASCII letters folded), as the search's full test would keep them.
+Records Expected(const std::string& text, const std::string& pattern, bool inName,
+                 bool inDirectory) {
+    Records all;
+    CatalogRecordParser parser([&](const CatalogRecordView& record) {
+        const auto holds = [&](std::string_view line) {
+            std::string upper(line);
+            for (char& c : upper)
+                c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+            return upper.find(pattern) != std::string::npos;
+        };
+        if ((inName && holds(record.Name())) || (inDirectory && holds(record.Directory()))) {
+            std::string joined;
+            for (std::string_view line : record.Lines)
+                joined.append(line).append("|");
+            all.push_back(joined);
+        }
+    });
+    parser.Feed(text.data(), text.size());
+    parser.Finish();
+    return all;
+}
+
+// Only the records the filter hands over that pass the same test count.
+Records Filtered(const std::string& text, const std::string& pattern, bool inName, bool inDirectory,
+                 std::mt19937& random) {
+    Records handed;
+    CandidateFilter filter(pattern, inName, inDirectory, CollectInto(handed));
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t piece = std::min<std::size_t>(text.size() - at, 1 + random() % 97);
+        filter.Feed(text.data() + at, piece);
+        at += piece;
+    }
+    filter.Finish();
+    Records kept;
+    for (const std::string& record : handed) {
+        for (const std::string& expected : Expected(text, pattern, inName, inDirectory)) {
+            if (expected == record) {
+                kept.push_back(record);
+                break;
+            }
+        }
+    }
+    return kept;
+}
+
+TEST(CandidateFilterTest, HandsOverEveryRecordThatCanMatchWhateverThePieces) {
+    std::mt19937 random(7);
+    const char* names[] = {"needle.txt", "NEEDLE", "hay", "ne\r", "-----", "Needles and pins", "n"};
+    const char* directories[] = {"\\", "\\needle\\", "\\hay\\stack\\", "\\N\\"};
+    for (int round = 0; round < 40; ++round) {
+        std::string text;
+        const int records = 1 + static_cast<int>(random() % 30);
+        for (int r = 0; r < records; ++r)
+            text += FormatRecord(random() % 2 ? EntryKind::File : EntryKind::Directory,
+                                 names[random() % std::size(names)],
+                                 directories[random() % std::size(directories)], {}, r);
+        // Some texts end inside a record, some with bare line ends.
+        if (round % 3 == 1)
+            text.resize(text.size() - random() % 20);
+        if (round % 5 == 2) {
+            std::string bare;
+            for (char c : text)
+                if (c != '\r')
+                    bare += c;
+            text = bare;
+        }
+        for (const std::string pattern : {"NEEDLE", "N", "E\r", "\\N", "-----", "HAY\\S"}) {
+            for (const auto& [inName, inDirectory] :
+                 {std::pair{true, false}, std::pair{false, true}, std::pair{true, true}}) {
+                EXPECT_EQ(Filtered(text, pattern, inName, inDirectory, random),
+                          Expected(text, pattern, inName, inDirectory))
+                    << "round " << round << " pattern " << pattern;
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace quillory
