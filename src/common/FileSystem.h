@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace quillory {
 
@@ -10,6 +12,10 @@ bool RenameNoReplace(const std::string& from, const std::string& to);
 
 // Whether `path` names an existing directory (symbolic links followed).
 bool IsDirectory(const std::string& path);
+
+// The visible entries of `directory` (names not beginning with "."), in the
+// order the file system lists them; nothing when it cannot be read.
+std::optional<std::vector<std::string>> VisibleEntries(const std::string& directory);
 
 // Writes `text` as the whole content of the file `path`, creating or replacing
 // it. Raises Error("Cannot create file PATH") or Error("Cannot write file PATH").

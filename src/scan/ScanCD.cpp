@@ -14,7 +14,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <memory>
 #include <unistd.h>
 
@@ -26,21 +25,6 @@ std::string RealPath(const std::string& path) {
     std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
                                                          &std::free);
     return resolved ? std::string(resolved.get()) : std::string();
-}
-
-bool HasVisibleEntry(const std::string& directory) {
-    DIR* dir = ::opendir(directory.c_str());
-    if (!dir)
-        return false;
-    bool found = false;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] != '.') {
-            found = true;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return found;
 }
 
 // Writes the walk of the input location into `temporary`.
@@ -66,13 +50,11 @@ bool IsLocationAvailable(const std::string& location, const MountedVolumes& volu
     const std::string real = RealPath(location);
     if (real.empty() || ::access(real.c_str(), R_OK | X_OK) != 0)
         return false;
-    if (HasVisibleEntry(real))
-        return true;
-    DIR* dir = ::opendir(real.c_str());
-    if (!dir)
+    const auto entries = VisibleEntries(real);
+    if (!entries)
         return false;
-    ::closedir(dir);
-    return !IsMountPoint(real, volumes.Mounted) && !IsMountPoint(real, volumes.Configured);
+    return !entries->empty() ||
+           (!IsMountPoint(real, volumes.Mounted) && !IsMountPoint(real, volumes.Configured));
 }
 
 std::string TopDirectoryText(const std::string& location, const MountedVolumes& volumes) {

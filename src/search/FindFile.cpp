@@ -61,11 +61,9 @@ public:
 
 private:
     bool Contains(std::string_view text) {
+        // The buffer travels through AsciiUpper and back, keeping its room.
         upper_.assign(text);
-        for (char& c : upper_) {
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
-        }
+        upper_ = AsciiUpper(std::move(upper_));
         return table_.BmhSearch(upper_.data(), upper_.size()) != BmhTable::NotFound;
     }
 

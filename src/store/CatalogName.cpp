@@ -1,13 +1,10 @@
 #include "store/CatalogName.h"
 
 #include "common/Error.h"
+#include "common/FileSystem.h"
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
 #include "store/DatabaseLayout.h"
-
-#include <cstring>
-#include <dirent.h>
-#include <memory>
 
 namespace quillory {
 
@@ -16,10 +13,6 @@ namespace {
 std::string_view Extension(bool compressed) {
     return compressed ? CompressedExtension : PlainExtension;
 }
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
 
 } // namespace
 
@@ -55,15 +48,13 @@ bool IsCatalogFileName(std::string_view fileName, bool compressed) {
 }
 
 std::vector<std::string> ListCatalogFiles(const std::string& directory, bool compressed) {
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(directory.c_str()));
-    if (!dir)
+    auto entries = VisibleEntries(directory);
+    if (!entries)
         throw Error(FormatMessage(msg::CannotOpenFile, directory));
-    std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        if (IsCatalogFileName(entry->d_name, compressed))
-            names.emplace_back(entry->d_name);
-    }
-    return names;
+    std::erase_if(*entries, [compressed](const std::string& name) {
+        return !IsCatalogFileName(name, compressed);
+    });
+    return std::move(*entries);
 }
 
 std::string MarkerFileName(bool compressed) {

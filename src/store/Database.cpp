@@ -9,31 +9,12 @@
 #include "store/DatabaseLayout.h"
 
 #include <algorithm>
-#include <dirent.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillory {
 
 namespace {
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
-// The visible entries of `directory`, in listing order; none when it cannot be read.
-std::vector<std::string> VisibleEntries(const std::string& directory) {
-    std::vector<std::string> names;
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(directory.c_str()));
-    if (!dir)
-        return names;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        if (entry->d_name[0] != '.')
-            names.emplace_back(entry->d_name);
-    }
-    return names;
-}
 
 std::string WithoutTrailingSeparator(std::string path) {
     while (path.size() > 1 && path.back() == PathSeparator)
@@ -45,7 +26,7 @@ std::string WithoutTrailingSeparator(std::string path) {
 
 std::vector<DatabaseEntry> ListDatabases(const std::string& databaseDir) {
     std::vector<DatabaseEntry> databases;
-    for (std::string& name : VisibleEntries(databaseDir)) {
+    for (std::string& name : VisibleEntries(databaseDir).value_or(std::vector<std::string>())) {
         if (const auto compressed = MarkedCompressed(JoinPath(databaseDir, name)))
             databases.push_back({std::move(name), *compressed});
     }
@@ -131,7 +112,7 @@ bool DeleteDatabase(const Settings& settings, const std::string& name) {
     const std::string path = DatabasePath(settings.DatabaseDir, name);
     // Only the visible files go; a sub-directory or a hidden file keeps the
     // directory, which is then no longer a database.
-    for (const std::string& entry : VisibleEntries(path))
+    for (const std::string& entry : VisibleEntries(path).value_or(std::vector<std::string>()))
         ::unlink(JoinPath(path, entry).c_str());
     ::rmdir(WithoutTrailingSeparator(path).c_str());
     return path == settings.OpenDBPath;

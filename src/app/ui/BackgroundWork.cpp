@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QWidget>
 #include <atomic>
 #include <exception>
 #include <thread>
@@ -18,6 +19,16 @@ public:
 };
 
 } // namespace
+
+BusyCursor::BusyCursor(QWidget* waitWindow) : waitWindow_(waitWindow) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor() {
+    if (waitWindow_)
+        waitWindow_->hide();
+    QApplication::restoreOverrideCursor();
+}
 
 void RunWhileWaiting(const std::function<void()>& work) {
     std::exception_ptr failure;

@@ -2,7 +2,22 @@
 
 #include <functional>
 
+class QWidget;
+
 namespace quillory {
+
+// The busy cursor for as long as it lives, whichever way the command ends;
+// a wait window given to it is hidden at the end as well.
+class BusyCursor {
+public:
+    explicit BusyCursor(QWidget* waitWindow = nullptr);
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    QWidget* waitWindow_;
+};
 
 // Runs `work` on a thread of its own while this thread keeps the windows
 // painted (the wait window included), and returns when it is done, raising

@@ -265,14 +265,8 @@ void TForm_Main::Export1Click() {
         return;
     const QString path = saveDialog_->selectedFiles().front();
     saveDialog_->selectFile(path);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        RunWhileWaiting([&] { ExportCsv(rows_, count, ToBytes(path)); });
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
-    }
-    QApplication::restoreOverrideCursor();
+    const BusyCursor busy;
+    RunWhileWaiting([&] { ExportCsv(rows_, count, ToBytes(path)); });
 }
 
 void TForm_Main::Print1Click() {
@@ -290,14 +284,8 @@ void TForm_Main::Print1Click() {
     }
     if (printDialog_->exec() != QDialog::Accepted)
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        RunWhileWaiting([&] { PrintRows(*printer_, count); });
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
-    }
-    QApplication::restoreOverrideCursor();
+    const BusyCursor busy;
+    RunWhileWaiting([&] { PrintRows(*printer_, count); });
 }
 
 void TForm_Main::PrintRows(QPrinter& printer, std::size_t count) {
@@ -367,19 +355,12 @@ void TForm_Main::RunSearch(const std::string& catalog, const SearchCriteria& cri
 void TForm_Main::ListView1ColumnClick(int column) {
     const SortOrder order =
         HeaderClick(sortState_, static_cast<int>(ColumnKeys.at(static_cast<std::size_t>(column))));
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const BusyCursor busy;
     // The list stays drawn from the old order while the new one is worked out.
     quillory::ResultList::Order sorted;
-    try {
-        RunWhileWaiting([&] {
-            sorted = results_.SortedOrder(static_cast<ResultKey>(order.Key), order.Ascending);
-        });
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
-    }
+    RunWhileWaiting(
+        [&] { sorted = results_.SortedOrder(static_cast<ResultKey>(order.Key), order.Ascending); });
     results_.SetOrder(std::move(sorted));
-    QApplication::restoreOverrideCursor();
     model_->Refresh();
 }
 

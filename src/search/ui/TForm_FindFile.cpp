@@ -1,5 +1,6 @@
 #include "search/ui/TForm_FindFile.h"
 
+#include "app/ui/BackgroundWork.h"
 #include "app/ui/CommandGuard.h"
 #include "app/ui/MessageBoxes.h"
 #include "app/ui/TForm_Main.h"
@@ -9,7 +10,6 @@
 #include "search/FindFile.h"
 #include "store/ui/TForm_info.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -177,17 +177,11 @@ void TForm_FindFile::Button_FindClick() {
     SearchCriteria criteria;
     if (!PassesOrShowsError(this, [&] { criteria = BuildCriteria(Read()); }))
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    waitWindow_.ShowWith(QStringLiteral("     Scanning Database"));
-    try {
+    {
+        const BusyCursor busy(&waitWindow_);
+        waitWindow_.ShowWith(QStringLiteral("     Scanning Database"));
         main_.RunSearch(AllCatalogs, criteria);
-    } catch (...) {
-        waitWindow_.hide();
-        QApplication::restoreOverrideCursor();
-        throw;
     }
-    waitWindow_.hide();
-    QApplication::restoreOverrideCursor();
     accept();
 }
 

@@ -14,7 +14,6 @@
 #include "store/ui/TForm_RenameDB.h"
 #include "store/ui/TForm_info.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -182,20 +181,16 @@ void TForm_OpenDB::CheckBox_CompressClick() {
         return;
     }
     const std::string path = DatabasePath(settings_.DatabaseDir, name);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    waitWindow_.ShowWith(compress ? QStringLiteral("Compressing Database")
-                                  : QStringLiteral("Decompressing Database"));
     try {
+        const BusyCursor busy(&waitWindow_);
+        waitWindow_.ShowWith(compress ? QStringLiteral("Compressing Database")
+                                      : QStringLiteral("Decompressing Database"));
         RunWhileWaiting([&] { compress ? CompressDirectory(path) : DecompressDirectory(path); });
     } catch (...) {
         // The database is as it was: so is the box.
-        waitWindow_.hide();
-        QApplication::restoreOverrideCursor();
         CheckBox_Compress->setChecked(!compress);
         throw;
     }
-    waitWindow_.hide();
-    QApplication::restoreOverrideCursor();
     // The open database's form follows its conversion, so its catalogs stay visible.
     if (path == settings_.OpenDBPath) {
         settings_.OpenDBCompressed = compress;
