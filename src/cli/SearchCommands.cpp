@@ -11,7 +11,7 @@
 #include "search/FindForm.h"
 #include "search/ListViewData.h"
 #include "store/CatalogName.h"
-#include "store/IntegerConversion.h"
+#include "common/IntegerConversion.h"
 
 #include <map>
 #include <unistd.h>

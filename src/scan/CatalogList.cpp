@@ -5,7 +5,7 @@
 #include "common/Messages.h"
 #include "common/Path.h"
 #include "store/CatalogName.h"
-#include "store/IntegerConversion.h"
+#include "common/IntegerConversion.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "search/DayNumber.h"
 
-#include "store/IntegerConversion.h"
+#include "common/IntegerConversion.h"
 
 #include <cmath>
 

@@ -7,7 +7,7 @@
 #include "search/DayNumber.h"
 #include "store/CatalogName.h"
 #include "store/CatalogReader.h"
-#include "store/IntegerConversion.h"
+#include "common/IntegerConversion.h"
 
 #include <algorithm>
 #include <malloc.h>

@@ -2,7 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Messages.h"
-#include "store/IntegerConversion.h"
+#include "common/IntegerConversion.h"
 
 namespace quillory {
 

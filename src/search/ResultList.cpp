@@ -3,7 +3,7 @@
 #include "common/Collation.h"
 #include "common/Error.h"
 #include "search/DayNumber.h"
-#include "store/IntegerConversion.h"
+#include "common/IntegerConversion.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "settings/PrintColumns.h"
 
-#include "store/IntegerConversion.h"
+#include "common/IntegerConversion.h"
 
 namespace quillory {
 

@@ -1,6 +1,6 @@
 #include "store/CatalogName.h"
 
-#include "store/IntegerConversion.h"
+#include "common/IntegerConversion.h"
 #include "support/TempDir.h"
 
 #include <algorithm>

@@ -1,5 +1,0 @@
-#include "app/Application.h"
-
-int main(int argc, char** argv) {
-    return quillory::RunApplication(argc, argv);
-}

@@ -1,0 +1,81 @@
+#include "gui/app/Application.h"
+
+#include "gui/app/SingleInstance.h"
+#include "gui/app/TForm_IntroImage.h"
+#include "gui/app/TForm_Main.h"
+#include "platform/QtSettingsStore.h"
+#include "platform/SystemDrives.h"
+#include "gui/scan/TForm_Progress.h"
+#include "gui/scan/TForm_Rename.h"
+#include "gui/scan/TForm_ScanCD.h"
+#include "gui/search/TForm_FindFile.h"
+#include "gui/search/TForm_SelectCatalog.h"
+#include "gui/settings/TForm_SelDir.h"
+#include "gui/settings/TForm_Setup.h"
+#include "gui/store/TForm_OpenDB.h"
+#include "gui/store/TForm_RenameDB.h"
+#include "gui/widgets/TForm_info.h"
+
+#include <QApplication>
+#include <QScreen>
+
+namespace quillory {
+
+namespace {
+
+void CentreOnScreen(QWidget& window) {
+    if (const QScreen* screen = window.screen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
+}
+
+void BringForward(QWidget& window) {
+    // Before the start-up window has closed the main window is not shown yet,
+    // and there is nothing to bring forward.
+    if (!window.isVisible())
+        return;
+    if (window.isMinimized())
+        window.showNormal();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
+int RunApplication(int argc, char** argv) {
+    QApplication app(argc, argv);
+
+    SingleInstance instance;
+    if (!instance.TryBecomeFirst()) {
+        instance.AskFirstToRaise();
+        return 0;
+    }
+    QApplication::setApplicationName(QStringLiteral("Quillory"));
+
+    Settings settings;
+    QtSettingsStore store;
+    TForm_IntroImage intro;
+    TForm_Main main(settings, store, [] { return FindFirstOpticalDrive(); });
+    QObject::connect(&instance, &SingleInstance::RaiseRequested, &main,
+                     [&main] { BringForward(main); });
+    TForm_RenameDB renameDatabase(&main);
+    TForm_Rename renameCatalog(&main);
+    TForm_SelDir picker(&main);
+    TForm_Progress progress(&main);
+
+    if (intro.ShowModal() != QDialog::Accepted)
+        return 0;
+    intro.hide();
+
+    TForm_info waitWindow(&main);
+    TForm_FindFile findFile(settings, main, waitWindow);
+    TForm_Setup setup(settings, store, picker, &main);
+    TForm_ScanCD catalogManager(settings, renameCatalog, progress, &main);
+    TForm_SelectCatalog selectCatalog(settings, main);
+    TForm_OpenDB openDatabase(settings, main, renameDatabase, waitWindow);
+    main.SetDialogs({&intro, &setup, &openDatabase, &catalogManager, &findFile, &selectCatalog});
+    CentreOnScreen(main);
+    main.show();
+    return app.exec();
+}
+
+} // namespace quillory

@@ -1,0 +1,44 @@
+#include "gui/app/HelpWindow.h"
+
+#include "gui/widgets/MessageBoxes.h"
+#include "common/FormatMessage.h"
+#include "common/Messages.h"
+#include "platform/Text.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace quillory {
+
+HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), browser_(new QTextBrowser(this)) {
+    setObjectName(QStringLiteral("HelpWindow"));
+    setWindowTitle(QStringLiteral("Quillory Help"));
+    resize(720, 600);
+    browser_->setOpenExternalLinks(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser_);
+}
+
+QString HelpWindow::HelpFilePath() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/Quillory Help.html");
+}
+
+void HelpWindow::ShowHelp() {
+    const QString path = HelpFilePath();
+    if (!QFileInfo(path).isReadable()) {
+        ShowErrorBox(parentWidget(), FormatMessage(msg::CannotOpenFile, ToBytes(path)));
+        return;
+    }
+    // The file may have changed since the last showing, so it is read again.
+    browser_->setSource(QUrl::fromLocalFile(path));
+    browser_->reload();
+    show();
+    raise();
+    activateWindow();
+}
+
+} // namespace quillory

@@ -1,0 +1,406 @@
+#include "gui/app/TForm_Main.h"
+
+#include "gui/widgets/BackgroundWork.h"
+#include "gui/widgets/CommandGuard.h"
+#include "gui/app/HelpWindow.h"
+#include "gui/widgets/MessageBoxes.h"
+#include "gui/widgets/ResultListModel.h"
+#include "gui/app/TForm_IntroImage.h"
+#include "common/Error.h"
+#include "common/Messages.h"
+#include "common/SortState.h"
+#include "output/CsvExport.h"
+#include "output/PrintLine.h"
+#include "output/PrinterTextStream.h"
+#include "gui/widgets/QtTextCanvas.h"
+#include "platform/Text.h"
+#include "gui/scan/TForm_ScanCD.h"
+#include "search/FindFile.h"
+#include "gui/search/TForm_FindFile.h"
+#include "gui/search/TForm_SelectCatalog.h"
+#include "gui/settings/TForm_Setup.h"
+#include "gui/store/TForm_OpenDB.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace quillory {
+
+namespace {
+
+constexpr int ToolbarHeight = 25;
+constexpr int ResultListHeight = 378;
+constexpr int StatusBarHeight = 25;
+constexpr int StatusPanelWidth = 423;
+constexpr std::array<int, ResultColumnCount> ColumnWidths = {225, 225, 125, 40, 55, 135};
+// The sort key of each column, left to right.
+constexpr std::array<ResultKey, ResultColumnCount> ColumnKeys = {
+    ResultKey::Name,       ResultKey::Directory, ResultKey::DiskName,
+    ResultKey::DiskNumber, ResultKey::Size,      ResultKey::DateTime};
+
+} // namespace
+
+TForm_Main::TForm_Main(Settings& settings, SettingsStore& store,
+                       FirstOpticalDriveQuery firstOpticalDrive, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), store_(store),
+      helpWindow_(std::make_unique<HelpWindow>(this)) {
+    setObjectName(QStringLiteral("TForm_Main"));
+    setWindowTitle(QStringLiteral("Quillory"));
+    CreateMenus();
+    CreateToolbar();
+    CreateResultList();
+    CreateStatusBar();
+    // 838 x 475 is the whole window with its title bar; the inside holds the
+    // menu, the toolbar, the 378-pixel list and the status bar exactly.
+    resize(838,
+           menuBar()->sizeHint().height() + ToolbarHeight + ResultListHeight + StatusBarHeight);
+    DBOpenDisable();
+    FormCreate(std::move(firstOpticalDrive));
+}
+
+TForm_Main::~TForm_Main() = default;
+
+void TForm_Main::FormCreate(FirstOpticalDriveQuery firstOpticalDrive) {
+    RunGuarded(this, [&] { LoadSettings(store_, settings_, firstOpticalDrive); });
+}
+
+QAction* TForm_Main::AddCommand(QWidget* container, const char* objectName, const QString& text,
+                                void (TForm_Main::*handler)()) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(QString::fromLatin1(objectName));
+    container->addAction(action);
+    ConnectCommand(action, this, [this, handler] { (this->*handler)(); });
+    return action;
+}
+
+void TForm_Main::CreateMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    QAction* export1 =
+        AddCommand(file, "Export1", QStringLiteral("Export &CSV"), &TForm_Main::Export1Click);
+    QAction* print1 =
+        AddCommand(file, "Print1", QStringLiteral("&Print"), &TForm_Main::Print1Click);
+    QAction* setup1 =
+        AddCommand(file, "Setup1", QStringLiteral("S&etup"), &TForm_Main::Setup1Click);
+    QAction* quit1 = AddCommand(file, "Quit1", QStringLiteral("&Quit"), &TForm_Main::Quit1Click);
+
+    QMenu* operations = menuBar()->addMenu(QStringLiteral("Operations"));
+    QAction* manage =
+        AddCommand(operations, "ManageDatabases1", QStringLiteral("&Manage Databases"),
+                   &TForm_Main::ManageDatabases1Click);
+    QAction* find1 = AddCommand(operations, "Find1", QStringLiteral("&Find in Database"),
+                                &TForm_Main::Find1Click);
+    QAction* scanCD1 = AddCommand(operations, "ScanCD1", QStringLiteral("Manage &Catalogs"),
+                                  &TForm_Main::ScanCD1Click);
+    QAction* listAll1 = AddCommand(operations, "ListAll1", QStringLiteral("&List Disk Catalog"),
+                                   &TForm_Main::ListAll1Click);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    // About carries no shortcut: Ctrl+A belongs to "Manage Catalogs".
+    AddCommand(help, "About2", QStringLiteral("&About"), &TForm_Main::About2Click);
+    QAction* help2 = AddCommand(help, "Help2", QStringLiteral("&Help"), &TForm_Main::Help2Click);
+
+    export1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    print1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    setup1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    manage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    find1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    scanCD1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    listAll1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    help2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+
+    databaseCommands_[0] = scanCD1;
+    databaseCommands_[1] = find1;
+    databaseCommands_[2] = listAll1;
+    databaseCommands_[3] = export1;
+    databaseCommands_[4] = print1;
+}
+
+void TForm_Main::CreateToolbar() {
+    QToolBar* toolbar = addToolBar(QStringLiteral("Toolbar"));
+    toolbar->setObjectName(QStringLiteral("ToolBar1"));
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->setIconSize(QSize(16, 16));
+    toolbar->setFixedHeight(ToolbarHeight);
+    toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    struct Button {
+        const char* objectName;
+        const char* tip;
+        const char* themeIcon;
+        QStyle::StandardPixmap fallback;
+        void (TForm_Main::*handler)();
+    };
+    const Button buttons[] = {
+        {"ToolButton1", "Open Database", "document-open", QStyle::SP_DirOpenIcon,
+         &TForm_Main::ToolButton1Click},
+        {"Tool_Scan", "Scan Disk", "media-optical", QStyle::SP_DriveCDIcon,
+         &TForm_Main::Tool_ScanClick},
+        {"Tool_Find", "Find File", "edit-find", QStyle::SP_FileDialogContentsView,
+         &TForm_Main::Tool_FindClick},
+        {"Tool_ListAll", "List Disk", "view-list-details", QStyle::SP_FileDialogDetailedView,
+         &TForm_Main::ListAll1Click},
+        {"Tool_Export", "Export CSV", "document-save-as", QStyle::SP_DialogSaveButton,
+         &TForm_Main::Tool_ExportClick},
+        {"Tool_Print", "Print", "document-print", QStyle::SP_FileIcon,
+         &TForm_Main::Tool_PrintClick},
+        {"Tool_Help", "Help", "help-contents", QStyle::SP_DialogHelpButton,
+         &TForm_Main::Tool_HelpClick},
+    };
+    std::size_t next = 5;
+    for (const Button& button : buttons) {
+        const QString tip = QString::fromLatin1(button.tip);
+        QAction* action = AddCommand(toolbar, button.objectName, tip, button.handler);
+        action->setToolTip(tip);
+        action->setIcon(QIcon::fromTheme(QString::fromLatin1(button.themeIcon),
+                                         style()->standardIcon(button.fallback)));
+        const QString name = action->objectName();
+        if (name != QLatin1String("ToolButton1") && name != QLatin1String("Tool_Help"))
+            databaseCommands_[next++] = action;
+        // Separators after "Open Database" (8 pixels), "Scan Disk" and "Print".
+        if (name == QLatin1String("ToolButton1")) {
+            auto* gap = new QWidget(toolbar);
+            gap->setFixedWidth(8);
+            toolbar->addWidget(gap);
+        } else if (name == QLatin1String("Tool_Scan") || name == QLatin1String("Tool_Print")) {
+            toolbar->addSeparator();
+        }
+    }
+}
+
+void TForm_Main::CreateResultList() {
+    model_ = new ResultListModel(this);
+    view_ = new QTreeView;
+    view_->setObjectName(QStringLiteral("ListView1"));
+    view_->setModel(model_);
+    view_->setRootIsDecorated(false);
+    view_->setItemsExpandable(false);
+    view_->setUniformRowHeights(true);
+    view_->setAllColumnsShowFocus(true);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view_->header()->setStretchLastSection(false);
+    view_->header()->setSectionsMovable(false);
+    for (int column = 0; column < static_cast<int>(ColumnWidths.size()); ++column)
+        view_->setColumnWidth(column, ColumnWidths[static_cast<std::size_t>(column)]);
+    view_->header()->setSectionsClickable(true);
+    connect(view_->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        RunGuarded(this, [this, column] { ListView1ColumnClick(column); });
+    });
+    // The list follows the window's width but keeps its height.
+    view_->setFixedHeight(ResultListHeight);
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(view_);
+    layout->addStretch();
+    setCentralWidget(central);
+}
+
+void TForm_Main::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setFixedHeight(StatusBarHeight);
+    bar->setSizeGripEnabled(false);
+    for (std::size_t panel = 0; panel < statusPanels_.size(); ++panel) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QStringLiteral("StatusPanel%1").arg(panel + 1));
+        label->setFixedWidth(StatusPanelWidth);
+        label->setAlignment((panel == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+        bar->addWidget(label);
+        statusPanels_[panel] = label;
+    }
+}
+
+void TForm_Main::SetDatabaseCommandsEnabled(bool enabled) {
+    for (QAction* action : databaseCommands_)
+        action->setEnabled(enabled);
+}
+
+void TForm_Main::DBOpenEnable() {
+    SetDatabaseCommandsEnabled(true);
+}
+
+void TForm_Main::DBOpenDisable() {
+    SetDatabaseCommandsEnabled(false);
+}
+
+void TForm_Main::SetStatusText(int panel, const QString& text) {
+    statusPanels_.at(static_cast<std::size_t>(panel))->setText(text);
+}
+
+QString TForm_Main::StatusText(int panel) const {
+    return statusPanels_.at(static_cast<std::size_t>(panel))->text();
+}
+
+void TForm_Main::Export1Click() {
+    const auto count = static_cast<std::size_t>(model_->rowCount());
+    if (count == 0) {
+        ShowErrorBox(this, msg::NothingToExport);
+        return;
+    }
+    if (!saveDialog_) {
+        saveDialog_ = new QFileDialog(this);
+        saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
+        saveDialog_->setFileMode(QFileDialog::AnyFile);
+        saveDialog_->setNameFilter(QStringLiteral("csv (*.csv)"));
+        saveDialog_->setDefaultSuffix(QStringLiteral("csv"));
+        saveDialog_->setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    if (saveDialog_->exec() != QDialog::Accepted || saveDialog_->selectedFiles().isEmpty())
+        return;
+    const QString path = saveDialog_->selectedFiles().front();
+    saveDialog_->selectFile(path);
+    const BusyCursor busy;
+    RunWhileWaiting([&] { ExportCsv(rows_, count, ToBytes(path)); });
+}
+
+void TForm_Main::Print1Click() {
+    const auto count = static_cast<std::size_t>(model_->rowCount());
+    if (count == 0) {
+        ShowErrorBox(this, msg::NothingToPrint);
+        return;
+    }
+    if (!printer_) {
+        // Printing to a file (a PDF) is ticked at the first showing.
+        printer_ = std::make_unique<QPrinter>();
+        printer_->setOutputFileName(QDir::home().filePath(QStringLiteral("Quillory.pdf")));
+        printDialog_ = new QPrintDialog(printer_.get(), this);
+        printDialog_->setOptions(QAbstractPrintDialog::PrintToFile);
+    }
+    if (printDialog_->exec() != QDialog::Accepted)
+        return;
+    const BusyCursor busy;
+    RunWhileWaiting([&] { PrintRows(*printer_, count); });
+}
+
+void TForm_Main::PrintRows(QPrinter& printer, std::size_t count) {
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw Error(msg::PrinterNotStarted);
+    QtTextCanvas canvas(printer, painter);
+    PrinterTextStream stream(canvas);
+    for (std::size_t i = 0; i < count; ++i) {
+        stream.Write(PrintLine(rows_.Row(i), settings_));
+        stream.NewLine();
+    }
+    painter.end();
+}
+
+void TForm_Main::Setup1Click() {
+    if (dialogs_.Setup)
+        dialogs_.Setup->ShowModal();
+}
+
+void TForm_Main::Quit1Click() {
+    close();
+}
+
+void TForm_Main::ManageDatabases1Click() {
+    if (dialogs_.OpenDB)
+        dialogs_.OpenDB->OpenDBClick();
+}
+
+void TForm_Main::Find1Click() {
+    if (dialogs_.FindFile)
+        dialogs_.FindFile->ShowModal();
+}
+
+void TForm_Main::ScanCD1Click() {
+    if (dialogs_.ScanCD)
+        dialogs_.ScanCD->ScanCD1Click();
+}
+
+void TForm_Main::ListAll1Click() {
+    if (settings_.OpenDBName.empty())
+        ShowErrorBox(this, msg::NoDatabaseOpen);
+    else if (dialogs_.SelectCatalog)
+        dialogs_.SelectCatalog->ListCatalogs();
+}
+
+void TForm_Main::RunSearch(const std::string& catalog, const SearchCriteria& criteria) {
+    // The searching threads report each catalog; the status bar is changed here.
+    const SearchProgress progress = [this](const std::string& diskName) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, text = "Scanning Disk: " + FromBytes(diskName) + QString(17, ' ')] {
+                SetStatusText(1, text);
+            },
+            Qt::QueuedConnection);
+    };
+    quillory::ResultList found;
+    RunWhileWaiting([&] { found = FindFile(settings_, catalog, criteria, progress); });
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    model_->Show(nullptr, 0);
+    results_ = std::move(found);
+    model_->Show(&rows_, results_.Size());
+    SetStatusText(0, "Open Database: " + FromBytes(settings_.OpenDBName));
+    SetStatusText(1, QStringLiteral("Item count: %1").arg(results_.Size()) + QString(7, ' '));
+}
+
+void TForm_Main::ListView1ColumnClick(int column) {
+    const SortOrder order =
+        HeaderClick(sortState_, static_cast<int>(ColumnKeys.at(static_cast<std::size_t>(column))));
+    const BusyCursor busy;
+    // The list stays drawn from the old order while the new one is worked out.
+    quillory::ResultList::Order sorted;
+    RunWhileWaiting(
+        [&] { sorted = results_.SortedOrder(static_cast<ResultKey>(order.Key), order.Ascending); });
+    results_.SetOrder(std::move(sorted));
+    model_->Refresh();
+}
+
+void TForm_Main::About2Click() {
+    if (dialogs_.IntroImage)
+        dialogs_.IntroImage->About2Click();
+}
+
+void TForm_Main::Help2Click() {
+    helpWindow_->ShowHelp();
+}
+
+void TForm_Main::ToolButton1Click() {
+    ManageDatabases1Click();
+}
+
+void TForm_Main::Tool_ScanClick() {
+    if (settings_.OpenDBName.empty())
+        ShowErrorBox(this, msg::NoDatabaseOpen);
+    else
+        ScanCD1Click();
+}
+
+void TForm_Main::Tool_FindClick() {
+    if (settings_.OpenDBName.empty())
+        ShowErrorBox(this, msg::NoDatabaseOpen);
+    else
+        Find1Click();
+}
+
+void TForm_Main::Tool_ExportClick() {
+    Export1Click();
+}
+
+void TForm_Main::Tool_PrintClick() {
+    Print1Click();
+}
+
+void TForm_Main::Tool_HelpClick() {
+    Help2Click();
+}
+
+} // namespace quillory

@@ -1,0 +1,173 @@
+#include "gui/scan/TForm_ScanCD.h"
+
+#include "gui/widgets/BackgroundWork.h"
+#include "gui/widgets/CommandGuard.h"
+#include "gui/widgets/MessageBoxes.h"
+#include "common/Error.h"
+#include "common/Messages.h"
+#include "platform/SystemDrives.h"
+#include "platform/Text.h"
+#include "scan/ScanCD.h"
+#include "gui/widgets/CatalogListView.h"
+#include "gui/scan/TForm_Progress.h"
+#include "gui/scan/TForm_Rename.h"
+#include "common/IntegerConversion.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace quillory {
+
+TForm_ScanCD::TForm_ScanCD(Settings& settings, TForm_Rename& renameDialog, TForm_Progress& progress,
+                           QWidget* parent)
+    : QDialog(parent), ListView1(new CatalogListView(sortState_, 335, this)),
+      Edit_CDName(new QLineEdit(this)), Edit_CDNum(new QLineEdit(this)), settings_(settings),
+      renameDialog_(renameDialog), progress_(progress) {
+    setObjectName(QStringLiteral("Form_ScanCD"));
+    setWindowTitle(QStringLiteral("Manage Catalog"));
+    resize(495, 441);
+    Edit_CDName->setObjectName(QStringLiteral("Edit_CDName"));
+    Edit_CDNum->setObjectName(QStringLiteral("Edit_CDNum"));
+
+    auto* heading = new QLabel(QStringLiteral("Current Database Contents"), this);
+    QFont large = heading->font();
+    large.setPointSize(14);
+    heading->setFont(large);
+
+    auto button = [this](const char* caption, const char* objectName,
+                         void (TForm_ScanCD::*handler)()) {
+        auto* widget = new QPushButton(QString::fromLatin1(caption), this);
+        widget->setObjectName(QString::fromLatin1(objectName));
+        widget->setAutoDefault(false);
+        connect(widget, &QPushButton::clicked, this,
+                [this, handler] { RunGuarded(this, [&] { (this->*handler)(); }); });
+        return widget;
+    };
+    QPushButton* importLabel = button("Import Disk Label", "Button1", &TForm_ScanCD::Button1Click);
+    QPushButton* scan = button("Scan", "Button_AddCD", &TForm_ScanCD::Button_AddCDClick);
+    QPushButton* rename = button("Rename", "Button_Rename", &TForm_ScanCD::Button_RenameClick);
+    QPushButton* remove = button("Delete", "Button_Delete", &TForm_ScanCD::Button_DeleteClick);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("Button_Cancel"));
+    cancel->setAutoDefault(false);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(heading, 0, 0, 1, 4);
+    layout->addWidget(ListView1, 1, 0, 1, 4);
+    layout->addWidget(new QLabel(QStringLiteral("Name:"), this), 2, 0);
+    layout->addWidget(Edit_CDName, 2, 1, 1, 2);
+    layout->addWidget(importLabel, 2, 3);
+    layout->addWidget(new QLabel(QStringLiteral("ID#:"), this), 3, 0);
+    layout->addWidget(Edit_CDNum, 3, 1);
+    layout->addWidget(scan, 4, 0);
+    layout->addWidget(rename, 4, 1);
+    layout->addWidget(remove, 4, 2);
+    layout->addWidget(cancel, 4, 3);
+
+    setTabOrder(Edit_CDName, scan);
+    setTabOrder(scan, cancel);
+    setTabOrder(cancel, Edit_CDNum);
+    setTabOrder(Edit_CDNum, ListView1);
+    setTabOrder(ListView1, importLabel);
+    setTabOrder(importLabel, remove);
+    setTabOrder(remove, rename);
+
+    connect(ListView1, &CatalogListView::RowSelected, this, [this](const CatalogRow& row) {
+        Edit_CDNum->setText(FromBytes(row.Number));
+        Edit_CDName->setText(FromBytes(row.Name));
+    });
+}
+
+void TForm_ScanCD::ScanCD1Click() {
+    PrepareManageCatalog();
+    Edit_CDName->setFocus();
+    exec();
+}
+
+void TForm_ScanCD::PrepareManageCatalog() {
+    ListView1->SetRows({});
+    ListView1->SetRows(ListCatalogRows(settings_));
+    Edit_CDNum->setText(QString::number(NextDiskNumber(ListView1->Rows())));
+}
+
+void TForm_ScanCD::Button1Click() {
+    const std::string label = VolumeLabel(settings_.InputDir);
+    if (!label.empty())
+        Edit_CDName->setText(FromBytes(label));
+}
+
+void TForm_ScanCD::Button_AddCDClick() {
+    const std::string number = ToBytes(Edit_CDNum->text());
+    if (!PassesOrShowsError(this, [&] { CheckDiskNumber(number); }) ||
+        !PassesOrShowsError(this, [&] { CheckDiskName(ToBytes(Edit_CDName->text())); }))
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    progress_.BeginScan();
+    if (Edit_CDName->text().isEmpty())
+        Edit_CDName->setText(QStringLiteral("Default"));
+    const std::string name = ToBytes(Edit_CDName->text());
+
+    ScanResult result;
+    try {
+        RunWhileWaiting([&] { result = ScanCD(settings_, name, number, ReadMountedVolumes()); });
+    } catch (...) {
+        progress_.EndScan();
+        throw;
+    }
+    progress_.EndScan();
+    if (result.Outcome == ScanOutcome::NotAvailable)
+        ShowErrorBox(this, msg::DiskNotAvailable);
+    if (result.Outcome == ScanOutcome::Written)
+        ListView1->AppendRow({number, name});
+    if (result.Outcome != ScanOutcome::NotAvailable)
+        Edit_CDNum->setText(QString::number(static_cast<long long>(StrToInt(number)) + 1));
+    Edit_CDName->clear();
+    ListView1->SortAgain();
+}
+
+void TForm_ScanCD::Button_RenameClick() {
+    const auto row = ListView1->SelectedRow();
+    if (!row) {
+        ShowErrorBox(this, msg::SelectFileToRename);
+        return;
+    }
+    renameDialog_.ShowFor(
+        *row, [this] { RunGuarded(&renameDialog_, [this] { RenameDialogRenameClick(); }); });
+}
+
+void TForm_ScanCD::RenameDialogRenameClick() {
+    const CatalogRow to = renameDialog_.To();
+    // An empty, non-integer or unusable new id or name keeps the dialog open.
+    if (to.Number.empty() || to.Name.empty()) {
+        ShowErrorBox(&renameDialog_, msg::ErrorRenamingCatalog);
+        return;
+    }
+    if (!PassesOrShowsError(&renameDialog_, [&] { CheckDiskNumber(to.Number); }) ||
+        !PassesOrShowsError(&renameDialog_, [&] { CheckDiskName(to.Name); }))
+        return;
+    const bool renamed = PassesOrShowsError(
+        &renameDialog_, [&] { RenameCatalog(settings_, renameDialog_.From(), to); });
+    renameDialog_.accept();
+    if (renamed)
+        PrepareManageCatalog();
+}
+
+void TForm_ScanCD::Button_DeleteClick() {
+    const auto row = ListView1->SelectedRow();
+    if (!row) {
+        ShowErrorBox(this, msg::SelectFileToDelete);
+        return;
+    }
+    if (!AskWarningBox(this, msg::ConfirmDeleteFile))
+        return;
+    DeleteCatalog(settings_, *row);
+    PrepareManageCatalog();
+    Edit_CDNum->clear();
+    Edit_CDName->clear();
+}
+
+} // namespace quillory

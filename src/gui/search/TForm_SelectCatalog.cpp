@@ -1,0 +1,58 @@
+#include "gui/search/TForm_SelectCatalog.h"
+
+#include "gui/widgets/CommandGuard.h"
+#include "gui/app/TForm_Main.h"
+#include "scan/CatalogList.h"
+#include "gui/widgets/CatalogListView.h"
+#include "store/CatalogName.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quillory {
+
+TForm_SelectCatalog::TForm_SelectCatalog(Settings& settings, TForm_Main& main)
+    : QDialog(&main), ListView1(new CatalogListView(selectionSortState_, 370, this)),
+      ActionButton(new QPushButton(QStringLiteral("OK"), this)), settings_(settings), main_(main) {
+    setObjectName(QStringLiteral("TForm_SelectCatalog"));
+    setWindowTitle(QStringLiteral("Select Catalog"));
+    resize(470, 400);
+    ActionButton->setObjectName(QStringLiteral("ActionButton"));
+    ActionButton->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    connect(ActionButton, &QPushButton::clicked, this, [this] {
+        if (action_)
+            RunGuarded(this, action_);
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ActionButton);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ListView1);
+    layout->addLayout(buttons);
+}
+
+void TForm_SelectCatalog::ListCatalogs() {
+    FindRecord();
+    ActionButton->setText(QStringLiteral("List"));
+    action_ = [this] { Button_ListClick(); };
+    exec();
+}
+
+void TForm_SelectCatalog::FindRecord() {
+    ListView1->SetRows(ListCatalogRows(settings_));
+}
+
+void TForm_SelectCatalog::Button_ListClick() {
+    const auto row = ListView1->SelectedRow();
+    if (!row)
+        return;
+    accept();
+    main_.RunSearch(CatalogFileName(row->Name, row->Number, settings_.OpenDBCompressed),
+                    SearchCriteria());
+}
+
+} // namespace quillory

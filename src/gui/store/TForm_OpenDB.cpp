@@ -1,0 +1,202 @@
+#include "gui/store/TForm_OpenDB.h"
+
+#include "gui/widgets/BackgroundWork.h"
+#include "gui/widgets/CommandGuard.h"
+#include "gui/widgets/MessageBoxes.h"
+#include "gui/widgets/ResultListModel.h"
+#include "gui/app/TForm_Main.h"
+#include "common/Error.h"
+#include "common/Messages.h"
+#include "common/Path.h"
+#include "platform/Text.h"
+#include "store/CompressionMode.h"
+#include "store/Database.h"
+#include "gui/store/TForm_RenameDB.h"
+#include "gui/widgets/TForm_info.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <sys/stat.h>
+
+namespace quillory {
+
+TForm_OpenDB::TForm_OpenDB(Settings& settings, TForm_Main& main, TForm_RenameDB& renameDialog,
+                           TForm_info& waitWindow)
+    : QDialog(&main), ListView1(new QTreeWidget(this)), Edit_DBName(new QLineEdit(this)),
+      CheckBox_Compress(new QCheckBox(QStringLiteral("Compress Database"), this)),
+      settings_(settings), main_(main), renameDialog_(renameDialog), waitWindow_(waitWindow) {
+    setObjectName(QStringLiteral("Form_OpenDB"));
+    setWindowTitle(QStringLiteral("Select Database"));
+    resize(420, 360);
+
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setHeaderLabels({QStringLiteral("Database"), QStringLiteral("Compressed")});
+    ListView1->setRootIsDecorated(false);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->header()->setStretchLastSection(false);
+    ListView1->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    ListView1->header()->setSectionResizeMode(1, QHeaderView::Fixed);
+    ListView1->header()->resizeSection(1, 100);
+    ListView1->headerItem()->setTextAlignment(1, Qt::AlignCenter);
+    Edit_DBName->setObjectName(QStringLiteral("Edit_DBName"));
+    CheckBox_Compress->setObjectName(QStringLiteral("CheckBox_Compress"));
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(ListView1, 0, 0, 1, 4);
+    layout->addWidget(Edit_DBName, 1, 0, 1, 3);
+    layout->addWidget(CheckBox_Compress, 1, 3);
+    const std::array<std::pair<const char*, void (TForm_OpenDB::*)()>, 4> buttons = {
+        std::pair{"Open/New", &TForm_OpenDB::Button_OpenClick},
+        std::pair{"Rename", &TForm_OpenDB::Button_RenameClick},
+        std::pair{"Delete", &TForm_OpenDB::Button_DeleteClick},
+        std::pair{"Close", &TForm_OpenDB::Button_CancelClick}};
+    int column = 0;
+    for (const auto& [caption, handler] : buttons) {
+        auto* button = new QPushButton(QString::fromLatin1(caption), this);
+        button->setObjectName(QString::fromLatin1(caption));
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this,
+                [this, handler = handler] { RunGuarded(this, [&] { (this->*handler)(); }); });
+        layout->addWidget(button, 2, column++);
+    }
+
+    connect(ListView1, &QTreeWidget::itemSelectionChanged, this,
+            &TForm_OpenDB::ListView1SelectItem);
+    // Only a click by the user converts; setting the box to match a selected
+    // database does not.
+    connect(CheckBox_Compress, &QCheckBox::clicked, this,
+            [this] { RunGuarded(this, [this] { CheckBox_CompressClick(); }); });
+}
+
+void TForm_OpenDB::OpenDBClick() {
+    ShowDBForm();
+    exec();
+}
+
+void TForm_OpenDB::ShowDBForm() {
+    const QSignalBlocker quiet(ListView1);
+    ListView1->clear();
+    for (const DatabaseEntry& database : ListDatabases(settings_.DatabaseDir)) {
+        auto* row = new QTreeWidgetItem(
+            ListView1, {FromBytes(database.Name), database.Compressed ? "Y" : "N"});
+        row->setTextAlignment(1, Qt::AlignCenter);
+    }
+}
+
+QString TForm_OpenDB::SelectedName() const {
+    const auto selected = ListView1->selectedItems();
+    return selected.isEmpty() ? QString() : selected.front()->text(0);
+}
+
+void TForm_OpenDB::ListView1SelectItem() {
+    const auto selected = ListView1->selectedItems();
+    if (selected.isEmpty() || selected.front()->text(0).isEmpty())
+        return;
+    Edit_DBName->setText(selected.front()->text(0));
+    CheckBox_Compress->setChecked(selected.front()->text(1) == QLatin1String("Y"));
+}
+
+bool TForm_OpenDB::AcceptableName(const std::string& name) {
+    return PassesOrShowsError(this, [&] { CheckDatabaseName(name); });
+}
+
+void TForm_OpenDB::Button_OpenClick() {
+    const std::string name = ToBytes(Edit_DBName->text());
+    if (name.empty() || !AcceptableName(name))
+        return;
+    OpenDatabase(settings_, name, CheckBox_Compress->isChecked());
+    main_.SetStatusText(0, FromBytes(OpenDatabaseStatus(settings_)));
+    main_.DBOpenEnable();
+    accept();
+    ListView1->clear();
+}
+
+void TForm_OpenDB::Button_DeleteClick() {
+    const QString name = SelectedName();
+    if (name.isEmpty()) {
+        ShowErrorBox(this, msg::SelectDatabaseToDelete);
+        return;
+    }
+    if (!AskWarningBox(this, msg::ConfirmDeleteDatabase))
+        return;
+    if (DeleteDatabase(settings_, ToBytes(name))) {
+        main_.SetStatusText(0, QString());
+        main_.SetStatusText(1, QString());
+        main_.ResultList().Clear();
+        main_.DBOpenDisable();
+    }
+    ShowDBForm();
+    Edit_DBName->clear();
+}
+
+void TForm_OpenDB::Button_RenameClick() {
+    const QString name = SelectedName();
+    if (name.isEmpty()) {
+        ShowErrorBox(this, msg::SelectDatabaseToRename);
+        return;
+    }
+    renameDialog_.ShowFor(name, [this, oldName = ToBytes(name)] {
+        RunGuarded(&renameDialog_, [&] { RenameDialogRenameClick(oldName); });
+    });
+}
+
+void TForm_OpenDB::RenameDialogRenameClick(const std::string& oldName) {
+    const std::string newName = ToBytes(renameDialog_.Edit_to_name->text());
+    if (newName.empty()) {
+        ShowErrorBox(&renameDialog_, msg::ErrorRenamingDatabase);
+        return;
+    }
+    if (!AcceptableName(newName))
+        return;
+    bool renamedOpenDatabase = false;
+    try {
+        renamedOpenDatabase = RenameDatabase(settings_, oldName, newName);
+    } catch (const Error& error) {
+        ShowErrorBox(&renameDialog_, error.what());
+    }
+    renameDialog_.accept();
+    ShowDBForm();
+    if (renamedOpenDatabase)
+        main_.SetStatusText(0, FromBytes(OpenDatabaseStatus(settings_)));
+}
+
+void TForm_OpenDB::Button_CancelClick() {
+    ListView1->clear();
+    reject();
+}
+
+void TForm_OpenDB::CheckBox_CompressClick() {
+    const std::string name = ToBytes(Edit_DBName->text());
+    const bool compress = CheckBox_Compress->isChecked();
+    struct stat info {};
+    if (name.empty() || ::lstat(JoinPath(settings_.DatabaseDir, name).c_str(), &info) != 0)
+        return; // the box only chooses the form of a database created later
+    if (!AcceptableName(name)) {
+        CheckBox_Compress->setChecked(!compress);
+        return;
+    }
+    const std::string path = DatabasePath(settings_.DatabaseDir, name);
+    try {
+        const BusyCursor busy(&waitWindow_);
+        waitWindow_.ShowWith(compress ? QStringLiteral("Compressing Database")
+                                      : QStringLiteral("Decompressing Database"));
+        RunWhileWaiting([&] { compress ? CompressDirectory(path) : DecompressDirectory(path); });
+    } catch (...) {
+        // The database is as it was: so is the box.
+        CheckBox_Compress->setChecked(!compress);
+        throw;
+    }
+    // The open database's form follows its conversion, so its catalogs stay visible.
+    if (path == settings_.OpenDBPath) {
+        settings_.OpenDBCompressed = compress;
+        main_.SetStatusText(0, FromBytes(OpenDatabaseStatus(settings_)));
+    }
+    ShowDBForm();
+}
+
+} // namespace quillory

@@ -1,0 +1,246 @@
+#include "gui/support/BoxRecorder.h"
+#include "gui/widgets/ResultListModel.h"
+#include "gui/app/TForm_Main.h"
+#include "support/MemorySettingsStore.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QTreeView>
+
+using namespace quillory;
+using quillory::test::BoxRecorder;
+using quillory::test::MemorySettingsStore;
+
+namespace {
+
+const QStringList DatabaseCommands = {"ScanCD1",     "Find1",     "ListAll1",  "Export1",
+                                      "Print1",      "Tool_Scan", "Tool_Find", "Tool_ListAll",
+                                      "Tool_Export", "Tool_Print"};
+const QStringList AlwaysEnabled = {"Setup1", "Quit1",       "ManageDatabases1", "About2",
+                                   "Help2",  "ToolButton1", "Tool_Help"};
+
+class CountingRows final : public ResultRowSource {
+public:
+    mutable int Calls = 0;
+    ResultRow Row(std::size_t index) const override {
+        ++Calls;
+        const std::string n = std::to_string(index);
+        return {"name" + n, "\\dir\\", "Disk", "7", "1024", "5/3/2003       10:04:00"};
+    }
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    MemorySettingsStore store;
+    Settings settings;
+
+    std::unique_ptr<TForm_Main> MakeWindow() {
+        return std::make_unique<TForm_Main>(settings, store, [] { return std::string(); });
+    }
+
+    static QAction* Command(TForm_Main& window, const QString& name) {
+        return window.findChild<QAction*>(name);
+    }
+
+private slots:
+    void init() {
+        store = MemorySettingsStore();
+        store.Present = false;
+        settings = Settings();
+    }
+
+    void menusCarryTheirCaptionsAndShortcuts() {
+        auto window = MakeWindow();
+        const QList<std::tuple<QString, QString, QString>> table = {
+            {"Export1", "Export &CSV", "Ctrl+C"},
+            {"Print1", "&Print", "Ctrl+P"},
+            {"Setup1", "S&etup", "Ctrl+E"},
+            {"Quit1", "&Quit", "Ctrl+Q"},
+            {"ManageDatabases1", "&Manage Databases", "Ctrl+M"},
+            {"Find1", "&Find in Database", "Ctrl+F"},
+            {"ScanCD1", "Manage &Catalogs", "Ctrl+A"},
+            {"ListAll1", "&List Disk Catalog", "Ctrl+L"},
+            {"About2", "&About", ""},
+            {"Help2", "&Help", "Ctrl+H"},
+        };
+        for (const auto& [name, caption, shortcut] : table) {
+            QAction* action = Command(*window, name);
+            QVERIFY2(action, qPrintable(name));
+            QCOMPARE(action->text(), caption);
+            QCOMPARE(action->shortcut().toString(), shortcut);
+        }
+        QStringList menus;
+        for (QAction* menu : window->menuBar()->actions())
+            menus << menu->text();
+        QCOMPARE(menus, (QStringList{"File", "Operations", "&Help"}));
+        QCOMPARE(window->windowTitle(), QString("Quillory"));
+        QCOMPARE(window->objectName(), QString("TForm_Main"));
+    }
+
+    void toolbarButtonsShowTheirTips() {
+        auto window = MakeWindow();
+        const QList<std::pair<QString, QString>> tips = {{"ToolButton1", "Open Database"},
+                                                         {"Tool_Scan", "Scan Disk"},
+                                                         {"Tool_Find", "Find File"},
+                                                         {"Tool_ListAll", "List Disk"},
+                                                         {"Tool_Export", "Export CSV"},
+                                                         {"Tool_Print", "Print"},
+                                                         {"Tool_Help", "Help"}};
+        for (const auto& [name, tip] : tips) {
+            QAction* action = Command(*window, name);
+            QVERIFY2(action, qPrintable(name));
+            QCOMPARE(action->toolTip(), tip);
+            QVERIFY(!action->icon().isNull());
+        }
+    }
+
+    void databaseCommandsFollowOpenAndClose() {
+        auto window = MakeWindow();
+        auto expectState = [&](bool databaseOpen) {
+            for (const QString& name : DatabaseCommands)
+                QVERIFY2(Command(*window, name)->isEnabled() == databaseOpen, qPrintable(name));
+            for (const QString& name : AlwaysEnabled)
+                QVERIFY2(Command(*window, name)->isEnabled(), qPrintable(name));
+        };
+        expectState(false);
+        window->DBOpenEnable();
+        expectState(true);
+        window->DBOpenDisable();
+        expectState(false);
+    }
+
+    void ctrlAReachesManageCatalogsOnlyWhileEnabled() {
+        auto window = MakeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QSignalSpy manageCatalogs(Command(*window, "ScanCD1"), &QAction::triggered);
+        QSignalSpy about(Command(*window, "About2"), &QAction::triggered);
+
+        QTest::keyClick(window.get(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(manageCatalogs.count(), 0);
+
+        window->DBOpenEnable();
+        QTest::keyClick(window.get(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(manageCatalogs.count(), 1);
+        QCOMPARE(about.count(), 0);
+    }
+
+    void commandsNeedingADatabaseOrRowsSayWhy() {
+        auto window = MakeWindow();
+        BoxRecorder boxes;
+        window->DBOpenEnable();
+        for (const char* name : {"Tool_Scan", "Tool_Find", "ListAll1", "Tool_ListAll"})
+            Command(*window, name)->trigger();
+        Command(*window, "Export1")->trigger();
+        Command(*window, "Tool_Print")->trigger();
+        QCOMPARE(boxes.Boxes.size(), std::size_t(6));
+        for (std::size_t i = 0; i < 4; ++i)
+            QCOMPARE(boxes.Boxes[i].Text, QString("Please do a database search first."));
+        QCOMPARE(boxes.Boxes[4].Text, QString("Before exporting please do a database search."));
+        QCOMPARE(boxes.Boxes[5].Text, QString("Before printing please do a database search."));
+        for (const auto& box : boxes.Boxes) {
+            QCOMPARE(box.Kind, BoxKind::Error);
+            QCOMPARE(box.Title, QString("Error"));
+        }
+    }
+
+    void helpIsLookedUpBesideTheProgramEveryTime() {
+        auto window = MakeWindow();
+        BoxRecorder boxes;
+        const QString path = QCoreApplication::applicationDirPath() + "/Quillory Help.html";
+        QFile::remove(path);
+        Command(*window, "Tool_Help")->trigger();
+        QCOMPARE(boxes.Boxes.size(), std::size_t(1));
+        QCOMPARE(boxes.Boxes[0].Text, "Cannot open file " + path);
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<html><body><h1>Quillory Help</h1></body></html>");
+        file.close();
+        Command(*window, "Help2")->trigger();
+        QCOMPARE(boxes.Boxes.size(), std::size_t(1));
+        auto* help = window->findChild<QDialog*>("HelpWindow");
+        QVERIFY(help && help->isVisible());
+        QFile::remove(path);
+    }
+
+    void settingsFailureAtCreationIsReportedAndStartupGoesOn() {
+        store.Present = true;
+        store.Values = {{"DatabaseDir", "/data/"},
+                        {"PrintCols", " 30  3x  15   4  10  23"},
+                        {"FirstTime", "True"}};
+        BoxRecorder boxes;
+        auto window = MakeWindow();
+        QCOMPARE(boxes.Boxes.size(), std::size_t(1));
+        QCOMPARE(boxes.Boxes[0].Kind, BoxKind::UnexpectedError);
+        QCOMPARE(boxes.Boxes[0].Title, QString("Quillory"));
+        QCOMPARE(boxes.Boxes[0].Text, QString("' 3x' is not a valid integer value."));
+        QCOMPARE(settings.DatabaseDir, std::string("/data/"));
+        QCOMPARE(settings.PrintCols[0], 30);
+        QCOMPARE(settings.PrintCols[1], 0);
+        QCOMPARE(store.Values["FirstTime"], std::string("True"));
+        QVERIFY(Command(*window, "Setup1")->isEnabled());
+    }
+
+    void unexpectedErrorBoxAppliesTheFullStopRule() {
+        BoxRecorder boxes;
+        ShowUnexpectedErrorBox(nullptr, "Disk full");
+        ShowUnexpectedErrorBox(nullptr, "Please retry.");
+        ShowUnexpectedErrorBox(nullptr, "'x'");
+        QCOMPARE(boxes.Boxes[0].Text, QString("Disk full."));
+        QCOMPARE(boxes.Boxes[1].Text, QString("Please retry."));
+        QCOMPARE(boxes.Boxes[2].Text, QString("'x'"));
+    }
+
+    void resultListShowsSixColumnsAndFormatsRowsOnDemand() {
+        auto window = MakeWindow();
+        QTreeView& view = window->ResultView();
+        const QList<std::pair<QString, int>> columns = {{"Name", 225},      {"Directory", 225},
+                                                        {"Disk Name", 125}, {"id#", 40},
+                                                        {"Size", 55},       {"Date/Time", 135}};
+        QCOMPARE(view.model()->columnCount(), 6);
+        for (int c = 0; c < 6; ++c) {
+            QCOMPARE(view.model()->headerData(c, Qt::Horizontal).toString(), columns[c].first);
+            QCOMPARE(view.columnWidth(c), columns[c].second);
+        }
+        QCOMPARE(view.selectionMode(), QAbstractItemView::ExtendedSelection);
+        QCOMPARE(view.selectionBehavior(), QAbstractItemView::SelectRows);
+        QCOMPARE(view.height(), 378);
+
+        CountingRows rows;
+        window->ResultList().Show(&rows, 2'000'000);
+        QCOMPARE(view.model()->rowCount(), 2'000'000);
+        QCOMPARE(view.model()->index(1'999'999, 0).data().toString(), QString("name1999999"));
+        QVERIFY(rows.Calls < 100);
+        window->ResultList().Clear();
+        QCOMPARE(view.model()->rowCount(), 0);
+    }
+
+    void statusBarHasTwoEmptyPanels() {
+        auto window = MakeWindow();
+        const auto panels = window->statusBar()->findChildren<QLabel*>();
+        QCOMPARE(panels.size(), 2);
+        for (QLabel* panel : panels) {
+            QCOMPARE(panel->width(), 423);
+            QVERIFY(panel->text().isEmpty());
+        }
+        QVERIFY(panels[0]->alignment() & Qt::AlignLeft);
+        QVERIFY(panels[1]->alignment() & Qt::AlignRight);
+        window->SetStatusText(1, "Item count: 0       ");
+        QCOMPARE(window->StatusText(1), QString("Item count: 0       "));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,0 +1,385 @@
+#include "gui/support/BoxRecorder.h"
+#include "gui/widgets/ResultListModel.h"
+#include "gui/app/TForm_Main.h"
+#include "output/PrintLine.h"
+#include "output/PrinterTextStream.h"
+#include "gui/widgets/QtTextCanvas.h"
+#include "gui/widgets/CatalogListView.h"
+#include "search/DayNumber.h"
+#include "search/FindFile.h"
+#include "gui/search/TForm_FindFile.h"
+#include "gui/search/TForm_SelectCatalog.h"
+#include "store/CatalogRecord.h"
+#include "gui/widgets/TForm_info.h"
+#include "support/MemorySettingsStore.h"
+#include "support/TempDir.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <unicode/uloc.h>
+
+using namespace quillory;
+using quillory::test::BoxRecorder;
+using quillory::test::MemorySettingsStore;
+using quillory::test::WriteFile;
+namespace fs = std::filesystem;
+
+class SearchWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempDir> temp;
+    MemorySettingsStore store;
+    Settings settings;
+    std::unique_ptr<TForm_Main> main;
+    std::unique_ptr<TForm_info> wait;
+    std::unique_ptr<TForm_FindFile> find;
+    std::unique_ptr<TForm_SelectCatalog> select;
+
+    struct Entry {
+        const char* Name;
+        std::int64_t Size;
+    };
+
+    void Catalog(const std::string& file, std::initializer_list<Entry> entries) {
+        std::string text;
+        for (const Entry& entry : entries)
+            AppendRecord(text, entry.Size == 0 ? EntryKind::Directory : EntryKind::File, entry.Name,
+                         "\\", {5, 3, 2003, 10, 4, 0}, entry.Size);
+        WriteFile(settings.OpenDBPath + file, text);
+    }
+
+    // Runs `inside` once `show` has the dialog up, and closes the dialog if it
+    // is still open then; returns whether it was.
+    static bool WhileShown(QDialog* dialog, const std::function<void()>& show,
+                           const std::function<void()>& inside) {
+        bool open = false;
+        QTimer::singleShot(0, dialog, [&] {
+            inside();
+            open = dialog->isVisible();
+            if (open)
+                dialog->reject();
+        });
+        show();
+        return open;
+    }
+
+    bool InFindDialog(const std::function<void()>& inside) {
+        return WhileShown(
+            find.get(), [this] { find->ShowModal(); }, inside);
+    }
+
+    void PressFind() { find->findChild<QPushButton*>("Button_Find")->click(); }
+
+    int Rows() const { return main->ResultList().rowCount(); }
+
+    QString Cell(int row, int column) const {
+        return main->ResultList().index(row, column).data().toString();
+    }
+
+    QStringList Column(int column) const {
+        QStringList texts;
+        for (int row = 0; row < Rows(); ++row)
+            texts << Cell(row, column);
+        return texts;
+    }
+
+    static QStringList Items(const QComboBox* box) {
+        QStringList items;
+        for (int i = 0; i < box->count(); ++i)
+            items << box->itemText(i);
+        return items;
+    }
+
+    // The selection list as shown: "number name".
+    QStringList Shown() const {
+        QStringList rows;
+        for (int i = 0; i < select->ListView1->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = select->ListView1->topLevelItem(i);
+            rows << item->text(0) + " " + item->text(1);
+        }
+        return rows;
+    }
+
+    void SelectRow(const QString& number) {
+        const auto found = select->ListView1->findItems(number, Qt::MatchExactly, 0);
+        QCOMPARE(found.size(), 1);
+        select->ListView1->setCurrentItem(found.front());
+    }
+
+private slots:
+    void initTestCase() {
+        UErrorCode status = U_ZERO_ERROR;
+        uloc_setDefault("en_US", &status);
+    }
+
+    void init() {
+        temp = std::make_unique<test::TempDir>();
+        store = MemorySettingsStore();
+        store.Present = false;
+        settings = Settings();
+        main = std::make_unique<TForm_Main>(settings, store, [] { return std::string(); });
+        settings.OpenDBName = "Search";
+        settings.OpenDBPath = temp->File("Search/");
+        settings.OpenDBCompressed = false;
+        fs::create_directory(settings.OpenDBPath);
+        WriteFile(settings.OpenDBPath + "VLR_STD", "Quillory v1.0\r\n");
+        Catalog("Holiday!3.txt", {{"beach.jpg", 2048}, {"photo1.jpg", 4096}, {"Photos", 0}});
+        Catalog("Backup!12.txt", {{"readme.txt", 1024}, {"big.iso", 700000000}, {"zeta.doc", 9}});
+        Catalog("Work!1.txt", {{"report.doc", 100}, {"alpha.txt", 10}, {"Beta.txt", 5}});
+        main->DBOpenEnable();
+        wait = std::make_unique<TForm_info>(main.get());
+        find = std::make_unique<TForm_FindFile>(settings, *main, *wait);
+        select = std::make_unique<TForm_SelectCatalog>(settings, *main);
+    }
+
+    void cleanup() {
+        select.reset();
+        find.reset();
+        wait.reset();
+        main.reset();
+        temp.reset();
+    }
+
+    void findDialogEnablesWhatItsBoxesAllow() {
+        QVERIFY(find->Edit1->isEnabled()); // "File Name" is ticked at first
+        find->CheckBox_Name->setChecked(false);
+        QVERIFY(!find->Edit1->isEnabled());
+        find->CheckBox_DirectoryName->setChecked(true);
+        QVERIFY(find->Edit1->isEnabled());
+
+        QVERIFY(!find->ComboBox_CDName->isEnabled());
+        QVERIFY(!find->ComboBox_CDNum->isEnabled());
+        find->CheckBox_CDName->setChecked(true);
+        QVERIFY(find->ComboBox_CDName->isEnabled());
+        QVERIFY(!find->ComboBox_CDNum->isEnabled());
+        find->CheckBox_CDNum->setChecked(true);
+        QVERIFY(find->ComboBox_CDNum->isEnabled());
+
+        const QList<QWidget*> pickers = {find->StartDate, find->StartTime, find->EndDate,
+                                         find->EndTime};
+        for (QWidget* picker : pickers)
+            QVERIFY(!picker->isEnabled());
+        find->CheckBox_Date->setChecked(true);
+        for (QWidget* picker : pickers)
+            QVERIFY(picker->isEnabled());
+        QCOMPARE(find->StartDate->date(), QDate(2003, 2, 2));
+        QCOMPARE(find->EndDate->date(), QDate(2003, 2, 2));
+        QCOMPARE(find->StartTime->time(), QTime(0, 0, 0));
+        QCOMPARE(find->EndTime->time(), QTime(23, 59, 59));
+        const FindForm form = find->Read();
+        QCOMPARE(form.Start, mjd(2, 2, 2003));
+        QCOMPARE(form.End, mjd(2, 2, 2003) + 86399 / 86400.0);
+    }
+
+    void dropDownListsAreRefilledAtEachShowing() {
+        Catalog("Backup!7.txt", {{"more.txt", 1}});
+        Catalog("Extra!3.txt", {{"extra.txt", 1}});
+        QStringList names;
+        QStringList numbers;
+        InFindDialog([&] {
+            names = Items(find->ComboBox_CDName);
+            numbers = Items(find->ComboBox_CDNum);
+            find->ComboBox_CDName->setEditText("typed");
+        });
+        names.sort();
+        QCOMPARE(names, (QStringList{"Backup", "Extra", "Holiday", "Work"}));
+        QCOMPARE(numbers, (QStringList{"1", "12", "3", "7"}));
+
+        Catalog("New!40.txt", {});
+        InFindDialog([&] {
+            names = Items(find->ComboBox_CDName);
+            numbers = Items(find->ComboBox_CDNum);
+            QCOMPARE(find->ComboBox_CDName->currentText(), QString("typed"));
+        });
+        QCOMPARE(names.size(), 5);
+        QCOMPARE(numbers, (QStringList{"1", "12", "3", "40", "7"}));
+    }
+
+    void aDiskNumberThatIsNoIntegerKeepsTheDialogOpen() {
+        BoxRecorder boxes;
+        const bool open = InFindDialog([&] {
+            find->CheckBox_CDNum->setChecked(true);
+            find->ComboBox_CDNum->setEditText("12a");
+            PressFind();
+        });
+        QVERIFY(open);
+        QCOMPARE(boxes.Boxes.size(), std::size_t(1));
+        QCOMPARE(boxes.Boxes[0].Kind, BoxKind::Error);
+        QCOMPARE(boxes.Boxes[0].Text, QString("Integer values must be used for disk numbers. "
+                                              "Please revise the disk number and retry."));
+        QCOMPARE(Rows(), 0);
+        QVERIFY(!wait->isVisible());
+    }
+
+    void findFillsTheListAndHeaderClicksResort() {
+        BoxRecorder boxes;
+        QVERIFY(!InFindDialog([&] { PressFind(); }));
+        QCOMPARE(boxes.Boxes.size(), std::size_t(0));
+        QVERIFY(!wait->isVisible());
+        QCOMPARE(Column(0),
+                 (QStringList{"alpha.txt", "beach.jpg", "Beta.txt", "big.iso", "photo1.jpg",
+                              "Photos", "readme.txt", "report.doc", "zeta.doc"}));
+        QCOMPARE(main->StatusText(0), QString("Open Database: Search"));
+        QCOMPARE(main->StatusText(1), QString("Item count: 9       "));
+        QCOMPARE(Cell(3, 5), QString("5/3/2003       10:04:00"));
+
+        // The list is sorted by name already, so "Name" reverses it.
+        QCOMPARE(main->SortState(), 1);
+        main->ListView1ColumnClick(0);
+        QCOMPARE(main->SortState(), -1);
+        QCOMPARE(Cell(0, 0), QString("zeta.doc"));
+
+        main->ListView1ColumnClick(4); // Size
+        QCOMPARE(main->SortState(), 4);
+        QCOMPARE(Column(4).mid(0, 4), (QStringList{"0", "5", "9", "10"}));
+        main->ListView1ColumnClick(4);
+        QCOMPARE(main->SortState(), -4);
+        QCOMPARE(Cell(0, 4), QString("700000000"));
+        main->ListView1ColumnClick(4);
+        QCOMPARE(main->SortState(), 4);
+        QCOMPARE(Cell(0, 4), QString("0"));
+        main->ListView1ColumnClick(3); // id#
+        QCOMPARE(main->SortState(), 7);
+        QCOMPARE(Column(3).mid(0, 3), (QStringList{"1", "1", "1"}));
+        QCOMPARE(Cell(8, 3), QString("12"));
+
+        // A new search sorts by name but keeps the remembered order.
+        find->Edit1->setText("o");
+        QVERIFY(!InFindDialog([&] { PressFind(); }));
+        QCOMPARE(Column(0),
+                 (QStringList{"big.iso", "photo1.jpg", "Photos", "report.doc", "zeta.doc"}));
+        QCOMPARE(main->StatusText(1), QString("Item count: 5       "));
+        QCOMPARE(main->SortState(), 7);
+    }
+
+    void aFailedSearchKeepsThePreviousList() {
+        main->RunSearch("Work!1.txt", SearchCriteria());
+        QCOMPARE(Rows(), 3);
+        fs::create_directory(settings.OpenDBPath + "Broken!9.txt");
+        BoxRecorder boxes;
+        QVERIFY(InFindDialog([&] { PressFind(); }));
+        QCOMPARE(boxes.Boxes.size(), std::size_t(1));
+        QCOMPARE(boxes.Boxes[0].Kind, BoxKind::UnexpectedError);
+        QCOMPARE(
+            boxes.Boxes[0].Text,
+            QString::fromStdString("Cannot read file " + settings.OpenDBPath + "Broken!9.txt."));
+        QVERIFY(!wait->isVisible());
+        QCOMPARE(Column(0), (QStringList{"alpha.txt", "Beta.txt", "report.doc"}));
+        QCOMPARE(main->Results().Size(), std::size_t(3));
+    }
+
+    void selectionListsCatalogsAndListsTheChosenOne() {
+        select->FindRecord();
+        QCOMPARE(Shown(), (QStringList{"1 Work", "3 Holiday", "12 Backup"}));
+        // The remembered order is id# ascending, so "id#" reverses at once.
+        select->ListView1->ColumnClick(0);
+        QCOMPARE(Shown(), (QStringList{"12 Backup", "3 Holiday", "1 Work"}));
+        select->ListView1->ColumnClick(1);
+        QCOMPARE(Shown(), (QStringList{"12 Backup", "3 Holiday", "1 Work"}));
+        select->ListView1->ColumnClick(1);
+        QCOMPARE(Shown(), (QStringList{"1 Work", "3 Holiday", "12 Backup"}));
+        select->FindRecord();
+        QCOMPARE(Shown(), (QStringList{"1 Work", "3 Holiday", "12 Backup"}));
+
+        main->RunSearch(AllCatalogs, SearchCriteria());
+        QCOMPARE(Rows(), 9);
+        // The action button does nothing until a row is chosen.
+        QVERIFY(WhileShown(
+            select.get(), [this] { select->ListCatalogs(); },
+            [this] { select->ActionButton->click(); }));
+        QCOMPARE(select->ActionButton->text(), QString("List"));
+        QCOMPARE(Rows(), 9);
+        QVERIFY(!WhileShown(
+            select.get(), [this] { select->ListCatalogs(); },
+            [this] {
+                SelectRow("3");
+                select->ActionButton->click();
+            }));
+        QCOMPARE(Column(0), (QStringList{"beach.jpg", "photo1.jpg", "Photos"}));
+        QCOMPARE(Column(2), (QStringList{"Holiday", "Holiday", "Holiday"}));
+        QCOMPARE(main->StatusText(1), QString("Item count: 3       "));
+    }
+
+    void aDiskNameWithABangListsItsOwnFile() {
+        Catalog("A!B!5.txt", {{"bang.txt", 1}});
+        Catalog("A!5.txt", {{"plain.txt", 1}});
+        select->FindRecord();
+        SelectRow("B!5");
+        select->Button_ListClick();
+        QCOMPARE(Column(0), QStringList{"bang.txt"});
+        QCOMPARE(Cell(0, 2), QString("A"));
+        QCOMPARE(Cell(0, 3), QString("B!5"));
+        // With no row chosen, nothing changes.
+        select->FindRecord();
+        select->Button_ListClick();
+        QCOMPARE(Column(0), QStringList{"bang.txt"});
+    }
+
+    void exportAndPrintNeedRows() {
+        BoxRecorder boxes;
+        main->Export1Click();
+        main->Print1Click();
+        QCOMPARE(boxes.Boxes.size(), std::size_t(2));
+        QCOMPARE(boxes.Boxes[0].Text, QString("Before exporting please do a database search."));
+        QCOMPARE(boxes.Boxes[1].Text, QString("Before printing please do a database search."));
+        QVERIFY(!main->findChild<QFileDialog*>());
+        QVERIFY(!main->findChild<QPrintDialog*>());
+    }
+
+    void printingPutsEveryRowOnPdfPages() {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        std::string text;
+        for (int i = 0; i < 150; ++i)
+            AppendRecord(text, EntryKind::File, "item" + std::to_string(1000 + i) + ".txt",
+                         "\\many\\", {5, 3, 2003, 10, 4, 0}, i);
+        WriteFile(settings.OpenDBPath + "Many!50.txt", text);
+        main->RunSearch("Many!50.txt", SearchCriteria());
+        QCOMPARE(Rows(), 150);
+
+        settings.PrintCols = {20, 10, 10, 4, 8, 23};
+        settings.PrintColsEnabled = {true, true, true, true, true, true};
+        const QString pdf = QString::fromStdString(temp->File("out.pdf"));
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        QPainter painter;
+        QVERIFY(painter.begin(&printer));
+        QtTextCanvas canvas(printer, painter);
+        PrinterTextStream stream(canvas);
+        const ResultListRows rows(main->Results());
+        for (std::size_t i = 0; i < main->Results().Size(); ++i) {
+            stream.Write(PrintLine(rows.Row(i), settings));
+            stream.NewLine();
+        }
+        QVERIFY(painter.end());
+
+        QProcess pdftotext;
+        pdftotext.start("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY(pdftotext.waitForFinished(30000));
+        QCOMPARE(pdftotext.exitCode(), 0);
+        const QString printed = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        for (int i = 0; i < 150; ++i)
+            QVERIFY2(printed.contains(QString("item%1.txt").arg(1000 + i)), qPrintable(printed));
+        QVERIFY(printed.contains("5/3/2003"));
+        QVERIFY(printed.contains("Many"));
+        QVERIFY(printed.count('\f') >= 2); // more than one page
+    }
+};
+
+QTEST_MAIN(SearchWindowTest)
+#include "SearchWindowTest.moc"
