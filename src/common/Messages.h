@@ -62,6 +62,12 @@ inline constexpr char NoCatalogNumbered[] = "No catalog carries the disk number 
 inline constexpr char SeveralCatalogsNumbered[] =
     "Several catalogs carry the disk number %s: name the disk with --name";
 
+// The main window's status panels.
+inline constexpr char StatusOpenDatabase[] = "Open Database: %s";
+inline constexpr char StatusCatalogCount[] = " (Num Catalogs: %s)                 ";
+inline constexpr char StatusScanningDisk[] = "Scanning Disk: %s                 ";
+inline constexpr char StatusItemCount[] = "Item count: %s       ";
+
 // Output.
 inline constexpr char PrinterNotStarted[] = "The printer could not be started";
 inline constexpr char PrinterNewPageFailed[] = "The printer refused a new page";

@@ -30,8 +30,7 @@ void ForEachInParallel(std::size_t count, const std::function<void(std::size_t)>
         }
     };
     {
-        const std::size_t threads =
-            std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), count);
+        const std::size_t threads = std::min(CoreCount(), count);
         std::vector<std::jthread> workers;
         for (std::size_t t = 1; t < threads; ++t)
             workers.emplace_back(run);
@@ -39,6 +38,20 @@ void ForEachInParallel(std::size_t count, const std::function<void(std::size_t)>
     }
     if (failure)
         std::rethrow_exception(failure);
+}
+
+std::size_t CoreCount() {
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+void ForEachSlice(std::size_t count,
+                  const std::function<void(std::size_t, std::size_t, std::size_t)>& work) {
+    const std::size_t length = (count + CoreCount() - 1) / CoreCount();
+    const std::size_t slices = length == 0 ? 0 : (count + length - 1) / length;
+    ForEachInParallel(slices, [&](std::size_t slice) {
+        const std::size_t first = slice * length;
+        work(slice, first, std::min(count, first + length));
+    });
 }
 
 } // namespace quillory

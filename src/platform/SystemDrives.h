@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan/ScanCD.h"
+#include "scan/MountTable.h"
 
 #include <string>
 

@@ -13,6 +13,14 @@ struct MountEntry {
     std::string FileSystemType;
 };
 
+// What the scanner knows of the system's file systems: those mounted now, and
+// the mount points the system keeps for removable disks (/etc/fstab), which
+// stay behind as empty directories while no disc is in.
+struct MountedVolumes {
+    std::vector<MountEntry> Mounted;
+    std::vector<MountEntry> Configured;
+};
+
 // The entries in mount-table order. The table escapes blanks, tabs, newlines and
 // backslashes in its fields as three octal digits ("\040"); they are undone here.
 // Lines with fewer than three fields are skipped, and so are comments ("#"), so

@@ -8,7 +8,6 @@
 #include "scan/CatalogWriter.h"
 #include "scan/Walk.h"
 #include "store/BZip2.h"
-#include "store/CatalogName.h"
 #include "store/FileStream.h"
 
 #include <climits>
@@ -28,12 +27,12 @@ std::string RealPath(const std::string& path) {
 }
 
 // Writes the walk of the input location into `temporary`.
-void WriteCatalog(const Settings& settings, const std::string& temporary,
+void WriteCatalog(const std::string& inputDir, const std::string& temporary,
                   const MountedVolumes& volumes,
                   const std::function<void(std::uint64_t)>& progress) {
     FileOutput output(temporary);
     CatalogWriter writer(output, temporary, progress);
-    AddItems(settings.InputDir, TopDirectoryText(settings.InputDir, volumes), writer);
+    AddItems(inputDir, TopDirectoryText(inputDir, volumes), writer);
     writer.Flush();
     if (!output.Close())
         throw Error(FormatMessage(msg::CannotWriteFile, temporary));
@@ -75,20 +74,20 @@ std::string TopDirectoryText(const std::string& location, const MountedVolumes& 
     return text;
 }
 
-ScanResult ScanCD(const Settings& settings, const std::string& diskName,
-                  const std::string& diskNumber, const MountedVolumes& volumes,
+ScanResult ScanCD(const OpenDatabase& database, const std::string& inputDir,
+                  const CatalogName& disk, const MountedVolumes& volumes,
                   const std::function<void(std::uint64_t)>& progress) {
-    if (settings.InputDir.empty())
+    if (inputDir.empty())
         throw Error(msg::NoInputLocation);
     ScanResult result;
-    if (!IsLocationAvailable(settings.InputDir, volumes))
+    if (!IsLocationAvailable(inputDir, volumes))
         return result;
 
-    const std::string plainName = CatalogFileName(diskName, diskNumber, false);
-    const std::string target = JoinPath(settings.OpenDBPath, plainName);
+    const std::string plainName = CatalogFileName(disk, false);
+    const std::string target = JoinPath(database.Path, plainName);
     const std::string temporary = TemporaryPathFor(target);
     try {
-        WriteCatalog(settings, temporary, volumes, progress);
+        WriteCatalog(inputDir, temporary, volumes, progress);
     } catch (const Error& error) {
         ::unlink(temporary.c_str());
         result.Outcome = ScanOutcome::WriteFailed;
@@ -100,7 +99,7 @@ ScanResult ScanCD(const Settings& settings, const std::string& diskName,
     }
 
     result.Outcome = ScanOutcome::Written;
-    if (!settings.OpenDBCompressed) {
+    if (!database.Compressed) {
         PutInPlace(temporary, target);
         result.CatalogFile = plainName;
         return result;

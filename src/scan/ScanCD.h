@@ -1,7 +1,8 @@
 #pragma once
 
 #include "scan/MountTable.h"
-#include "settings/Settings.h"
+#include "store/CatalogName.h"
+#include "store/OpenDatabase.h"
 
 #include <cstdint>
 #include <functional>
@@ -9,14 +10,6 @@
 #include <vector>
 
 namespace quillory {
-
-// What the scanner knows of the system's file systems: those mounted now, and
-// the mount points the system keeps for removable disks (/etc/fstab), which
-// stay behind as empty directories while no disc is in.
-struct MountedVolumes {
-    std::vector<MountEntry> Mounted;
-    std::vector<MountEntry> Configured;
-};
 
 // Whether the input location can be scanned: it exists and can be read, and
 // it is not an empty mount point (a drive without a disc). Any other
@@ -40,14 +33,14 @@ struct ScanResult {
     std::string Failure;     // why the write failed
 };
 
-// Scans the input location into the catalog of disk `diskName` number
-// `diskNumber` (both already checked) in the open database. The catalog is
+// Scans the input location `inputDir` into the catalog of disk `disk` (its
+// name and number already checked) in the open database. The catalog is
 // written under a hidden temporary name and put in place (compressed first,
 // in a compressed database) only when complete, so a failed scan never
 // destroys the catalog it was replacing. An error of the codec is raised.
 // `progress`, when given, hears the number of entries written now and then.
-ScanResult ScanCD(const Settings& settings, const std::string& diskName,
-                  const std::string& diskNumber, const MountedVolumes& volumes,
+ScanResult ScanCD(const OpenDatabase& database, const std::string& inputDir,
+                  const CatalogName& disk, const MountedVolumes& volumes,
                   const std::function<void(std::uint64_t entries)>& progress = {});
 
 } // namespace quillory

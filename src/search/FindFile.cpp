@@ -1,5 +1,7 @@
 #include "search/FindFile.h"
 
+#include "common/AsciiUpper.h"
+#include "common/IntegerConversion.h"
 #include "common/Parallel.h"
 #include "common/Path.h"
 #include "search/Bmh.h"
@@ -7,21 +9,12 @@
 #include "search/DayNumber.h"
 #include "store/CatalogName.h"
 #include "store/CatalogReader.h"
-#include "common/IntegerConversion.h"
 
 #include <algorithm>
 #include <malloc.h>
 #include <mutex>
 
 namespace quillory {
-
-std::string AsciiUpper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
 
 namespace {
 
@@ -75,12 +68,12 @@ private:
 };
 
 // The catalogs to read, after the tests on their file names.
-std::vector<CatalogJob> ChooseCatalogs(const Settings& settings, const std::string& catalog,
+std::vector<CatalogJob> ChooseCatalogs(const OpenDatabase& database, const CatalogScope& scope,
                                        const SearchCriteria& criteria) {
-    const bool compressed = settings.OpenDBCompressed;
-    const std::vector<std::string> files = catalog == AllCatalogs
-                                               ? ListCatalogFiles(settings.OpenDBPath, compressed)
-                                               : std::vector<std::string>{catalog};
+    const bool compressed = database.Compressed;
+    const std::vector<std::string> files =
+        scope.Only ? std::vector<std::string>{CatalogFileName(*scope.Only, compressed)}
+                   : ListCatalogFiles(database.Path, compressed);
     std::vector<CatalogJob> jobs;
     for (const std::string& file : files) {
         CatalogName disk = CutCatalogFileName(file, compressed);
@@ -90,23 +83,26 @@ std::vector<CatalogJob> ChooseCatalogs(const Settings& settings, const std::stri
         if (criteria.UseDiskNumber && criteria.DiskNumber != -1 &&
             StrToInt(disk.DiskNumber) != criteria.DiskNumber)
             continue;
-        jobs.push_back({JoinPath(settings.OpenDBPath, file), std::move(disk)});
+        jobs.push_back({JoinPath(database.Path, file), std::move(disk)});
     }
     return jobs;
 }
 
 } // namespace
 
-ResultList FindFile(const Settings& settings, const std::string& catalog,
+ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
                     const SearchCriteria& criteria, const SearchProgress& progress) {
-    const std::vector<CatalogJob> jobs = ChooseCatalogs(settings, catalog, criteria);
+    const std::vector<CatalogJob> jobs = ChooseCatalogs(database, scope, criteria);
     std::vector<ResultList> parts(jobs.size());
     std::mutex progressMutex;
+    SearchStep step;
+    step.CatalogCount = jobs.size();
     ForEachInParallel(jobs.size(), [&](std::size_t i) {
         const CatalogJob& job = jobs[i];
         if (progress) {
             const std::lock_guard lock(progressMutex);
-            progress(job.Disk.DiskName);
+            step.DiskName = job.Disk.DiskName;
+            progress(step);
         }
         RecordTest test(criteria);
         ResultList& part = parts[i];
@@ -119,10 +115,13 @@ ResultList FindFile(const Settings& settings, const std::string& catalog,
         if (test.NeedsNameText()) {
             CandidateFilter filter(criteria.NamePattern, criteria.MatchName,
                                    criteria.MatchDirectory, keep);
-            ReadCatalogText(job.Path, settings.OpenDBCompressed, filter);
+            ReadCatalogText(job.Path, database.Compressed, filter);
         } else {
-            ReadCatalog(job.Path, settings.OpenDBCompressed, keep);
+            ReadCatalog(job.Path, database.Compressed, keep);
         }
+        const std::lock_guard lock(progressMutex);
+        ++step.CatalogsRead;
+        step.Matches += part.Size();
     });
 
     ResultList results;

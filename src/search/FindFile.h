@@ -2,22 +2,38 @@
 
 #include "search/ResultList.h"
 #include "search/SearchCriteria.h"
-#include "settings/Settings.h"
+#include "store/CatalogName.h"
+#include "store/OpenDatabase.h"
 
+#include <cstddef>
 #include <functional>
-#include <string>
+#include <optional>
+#include <string_view>
 
 namespace quillory {
 
-// Told the disk name of each catalog as its reading starts; called from the
-// searching threads, one call at a time.
-using SearchProgress = std::function<void(const std::string& diskName)>;
+// The catalogs a search reads: every catalog of the open database, or the one
+// catalog of a disk (the listing of a disk).
+struct CatalogScope {
+    std::optional<CatalogName> Only; // nothing: every catalog
 
-// Every catalog of the open database.
-inline constexpr char AllCatalogs[] = "*";
+    static CatalogScope EveryCatalog() { return {}; }
+    static CatalogScope OneCatalog(CatalogName disk) { return {std::move(disk)}; }
+};
 
-// Searches `catalog` (AllCatalogs, or one catalog's file name) of the open
-// database and returns the records that pass `criteria`, sorted by name.
+// How far a search has come, told as the reading of each catalog starts.
+struct SearchStep {
+    std::string_view DiskName;    // the disk whose catalog is now read
+    std::size_t CatalogsRead = 0; // catalogs finished before it
+    std::size_t CatalogCount = 0; // catalogs to read in all
+    std::size_t Matches = 0;      // matches in the catalogs finished
+};
+
+// Called from the searching threads, one call at a time.
+using SearchProgress = std::function<void(const SearchStep& step)>;
+
+// Searches the catalogs of `scope` in the open database and returns the
+// records that pass `criteria`, sorted by name.
 //
 // The disk-name and disk-number tests run on the file names before any
 // catalog is read. Catalogs are independent and are read several at once, one
@@ -26,7 +42,7 @@ inline constexpr char AllCatalogs[] = "*";
 // one-at-a-time run. A catalog that cannot be read, a disk number that is not
 // an integer while the number test is on, or a date or time that does not
 // convert while the date test is on stops the run with its Error.
-ResultList FindFile(const Settings& settings, const std::string& catalog,
+ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
                     const SearchCriteria& criteria, const SearchProgress& progress = {});
 
 } // namespace quillory

@@ -1,5 +1,6 @@
 #include "search/FindForm.h"
 
+#include "common/AsciiUpper.h"
 #include "common/Error.h"
 #include "common/Messages.h"
 #include "common/IntegerConversion.h"

@@ -2,8 +2,9 @@
 
 #include "common/Collation.h"
 #include "common/Error.h"
-#include "search/DayNumber.h"
 #include "common/IntegerConversion.h"
+#include "common/Parallel.h"
+#include "search/DayNumber.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,7 +12,6 @@
 #include <new>
 #include <optional>
 #include <sys/mman.h>
-#include <thread>
 
 namespace quillory {
 
@@ -57,22 +57,6 @@ std::string_view TakeText(const char*& at) {
     const std::string_view text(at, length);
     at += length;
     return text;
-}
-
-std::size_t Cores() {
-    return std::max(1u, std::thread::hardware_concurrency());
-}
-
-// Runs `work(part, first, last)` over slices of [0, count), one per core, and
-// returns the slice length (entry i lies in part i / length).
-template <typename Work> std::size_t OnEveryCore(std::size_t count, Work work) {
-    const std::size_t slice = std::max<std::size_t>(1, (count + Cores() - 1) / Cores());
-    std::vector<std::jthread> workers;
-    for (std::size_t first = 0; first < count; first += slice)
-        workers.emplace_back([&work, first, last = std::min(count, first + slice), slice] {
-            work(first / slice, first, last);
-        });
-    return slice;
 }
 
 template <typename Key> struct Keyed {
@@ -204,9 +188,9 @@ ResultList::Order ResultList::SortedByText(ResultKey key, bool ascending) const 
         std::uint32_t Index;
     };
     constexpr std::size_t ChunkSize = 1 << 20;
-    std::vector<std::vector<std::unique_ptr<char[]>>> chunks(Cores());
+    std::vector<std::vector<std::unique_ptr<char[]>>> chunks(CoreCount());
     std::vector<Prefixed> keyed(count);
-    OnEveryCore(count, [&](std::size_t part, std::size_t first, std::size_t last) {
+    ForEachSlice(count, [&](std::size_t part, std::size_t first, std::size_t last) {
         const Collation collation(Collation::Strength::IgnoreCase);
         std::string made;
         std::size_t room = 0;
@@ -265,7 +249,7 @@ ResultList::Order ResultList::SortedOrder(ResultKey key, bool ascending) const {
         return SortedByText(key, ascending);
     if (key == ResultKey::DateTime) {
         std::vector<Keyed<std::optional<double>>> keyed(count);
-        OnEveryCore(count, [&](std::size_t, std::size_t first, std::size_t last) {
+        ForEachSlice(count, [&](std::size_t, std::size_t first, std::size_t last) {
             for (std::size_t i = first; i < last; ++i) {
                 const ResultEntry entry = Decode(order_[i]);
                 keyed[i].Entry = order_[i];
@@ -279,7 +263,7 @@ ResultList::Order ResultList::SortedOrder(ResultKey key, bool ascending) const {
         return SortKeyed(keyed, ascending);
     }
     std::vector<Keyed<std::optional<std::int64_t>>> keyed(count);
-    OnEveryCore(count, [&](std::size_t, std::size_t first, std::size_t last) {
+    ForEachSlice(count, [&](std::size_t, std::size_t first, std::size_t last) {
         for (std::size_t i = first; i < last; ++i) {
             const ResultEntry entry = Decode(order_[i]);
             keyed[i].Entry = order_[i];

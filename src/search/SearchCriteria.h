@@ -18,7 +18,4 @@ struct SearchCriteria {
     double RangeEnd = -1.0;
 };
 
-// Upper-cases the ASCII letters "a" to "z" and leaves every other byte as it is.
-std::string AsciiUpper(std::string text);
-
 } // namespace quillory

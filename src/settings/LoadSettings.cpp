@@ -1,33 +1,17 @@
 #include "settings/LoadSettings.h"
 
-#include "common/Path.h"
 #include "settings/PrintColumns.h"
-#include "store/DatabaseLayout.h"
-
-#include <unistd.h>
 
 namespace quillory {
 
 namespace {
 
-// An installation creates the default database with both markers; on the
-// first run it keeps only the compressed one, so the default database starts
-// compressed. A deletion that fails is of no consequence and is ignored.
-void KeepOnlyCompressedMarker(const std::string& databaseDir) {
-    const std::string database = FindEntryIgnoringCase(databaseDir, MainDatabaseName);
-    if (database.empty() || FindEntryIgnoringCase(database, CompressedMarkerName).empty())
-        return;
-    const std::string plainMarker = FindEntryIgnoringCase(database, PlainMarkerName);
-    if (!plainMarker.empty())
-        ::unlink(plainMarker.c_str());
-}
-
-void ApplyFirstRunRule(SettingsStore& store, Settings& settings,
-                       const FirstOpticalDriveQuery& firstOpticalDrive) {
-    KeepOnlyCompressedMarker(settings.DatabaseDir);
+void ApplyFirstRunRule(SettingsStore& store, Settings& settings, const FirstRunActions& actions) {
+    if (actions.KeepDefaultDatabaseCompressed)
+        actions.KeepDefaultDatabaseCompressed(settings.DatabaseDir);
     store.WriteText(settings_key::FirstTime, "False");
     store.Commit();
-    const std::string drive = firstOpticalDrive();
+    const std::string drive = actions.FirstOpticalDrive ? actions.FirstOpticalDrive() : "";
     if (!drive.empty()) {
         store.WriteText(settings_key::InputDir, drive);
         store.Commit();
@@ -46,11 +30,10 @@ void ReadSettings(const SettingsStore& store, Settings& settings) {
     ReadPrintColsEnabled(store.ReadText(settings_key::PrintColsEnabled), settings);
 }
 
-void LoadSettings(SettingsStore& store, Settings& settings,
-                  const FirstOpticalDriveQuery& firstOpticalDrive) {
+void LoadSettings(SettingsStore& store, Settings& settings, const FirstRunActions& actions) {
     ReadSettings(store, settings);
     if (store.Exists() && store.ReadText(settings_key::FirstTime) == "True")
-        ApplyFirstRunRule(store, settings, firstOpticalDrive);
+        ApplyFirstRunRule(store, settings, actions);
 }
 
 } // namespace quillory

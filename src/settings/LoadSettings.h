@@ -8,9 +8,14 @@
 
 namespace quillory {
 
-// Returns the mount point of the first optical drive, ending in "/", or an
-// empty text when there is none.
-using FirstOpticalDriveQuery = std::function<std::string()>;
+// What the first-run rule does beyond the settings, given by the caller: the
+// default database keeps only its compressed marker (told the database root),
+// and the first optical drive is found (its location ending in "/", or an
+// empty text when there is none). Either may be left out.
+struct FirstRunActions {
+    std::function<void(const std::string& databaseDir)> KeepDefaultDatabaseCompressed;
+    std::function<std::string()> FirstOpticalDrive;
+};
 
 // Reads the persisted settings into `settings`, in the order InputDir,
 // DatabaseDir, PrintCols, PrintColsEnabled. Nothing is read when the store does
@@ -23,7 +28,6 @@ void ReadSettings(const SettingsStore& store, Settings& settings);
 // "False" (before any drive is looked for, so the rule runs once), and the first
 // optical drive, if any, becomes the input location. A failed read skips the
 // rule and raises its Error.
-void LoadSettings(SettingsStore& store, Settings& settings,
-                  const FirstOpticalDriveQuery& firstOpticalDrive);
+void LoadSettings(SettingsStore& store, Settings& settings, const FirstRunActions& actions);
 
 } // namespace quillory

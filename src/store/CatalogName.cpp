@@ -3,8 +3,11 @@
 #include "common/Error.h"
 #include "common/FileSystem.h"
 #include "common/FormatMessage.h"
+#include "common/IntegerConversion.h"
 #include "common/Messages.h"
 #include "store/DatabaseLayout.h"
+
+#include <algorithm>
 
 namespace quillory {
 
@@ -35,6 +38,25 @@ CatalogName CutCatalogFileName(std::string_view fileName, bool compressed) {
     if (fileName.size() >= numberStart + extension)
         cut.DiskNumber = fileName.substr(numberStart, fileName.size() - numberStart - extension);
     return cut;
+}
+
+std::string DiskNameOrDefault(std::string typed) {
+    return typed.empty() ? std::string(DefaultDiskName) : typed;
+}
+
+void CheckDiskNumber(const std::string& number) {
+    if (!TryStrToInt(number))
+        throw Error(msg::DiskNumberNotInteger);
+}
+
+void CheckDiskName(const std::string& name) {
+    if (name.find('!') != std::string::npos)
+        throw Error(msg::DiskNameWithBang);
+    const bool bad = std::any_of(name.begin(), name.end(), [](char c) {
+        return c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    if (bad)
+        throw Error(msg::DiskNameWithSeparator);
 }
 
 std::string CatalogPattern(bool compressed) {

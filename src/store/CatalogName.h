@@ -13,18 +13,35 @@ inline constexpr char PlainExtension[] = ".txt";
 inline constexpr char CompressedExtension[] = ".txt.bz2";
 inline constexpr char CompressedSuffix[] = ".bz2"; // what compressing adds to a plain name
 
+
+// One catalog as the lists show it and the commands name it: its disk's name
+// and number, the number as typed (007 stays 007).
+struct CatalogName {
+    std::string DiskName;
+    std::string DiskNumber;
+};
+
 std::string CatalogFileName(std::string_view diskName, std::string_view diskNumber,
                             bool compressed);
+inline std::string CatalogFileName(const CatalogName& disk, bool compressed) {
+    return CatalogFileName(disk.DiskName, disk.DiskNumber, compressed);
+}
 
 // The two parts of a catalog file name: the text before the first "!", and the
 // text after it less the extension, whose length (4 or 8) is taken from the
 // database's form, not from the name. A name without "!" gives an empty disk
 // name and the text from its first character.
-struct CatalogName {
-    std::string DiskName;
-    std::string DiskNumber;
-};
 CatalogName CutCatalogFileName(std::string_view fileName, bool compressed);
+
+// The name a scanned disk gets: the name typed, or "Default" when none was.
+inline constexpr char DefaultDiskName[] = "Default";
+std::string DiskNameOrDefault(std::string typed);
+
+// Refuse a disk number that is not an integer, and a disk name with "!" (it
+// would end the name part of the file name) or with "/", "\" or a control
+// character (it would write outside the database), each with its own Error.
+void CheckDiskNumber(const std::string& number);
+void CheckDiskName(const std::string& name);
 
 // "*.txt.bz2" when compressed, else "*.txt".
 std::string CatalogPattern(bool compressed);

@@ -3,6 +3,7 @@
 #include "common/Collation.h"
 #include "common/Error.h"
 #include "common/FileSystem.h"
+#include "common/FormatMessage.h"
 #include "common/Messages.h"
 #include "common/Path.h"
 #include "store/CatalogName.h"
@@ -61,9 +62,10 @@ void WriteMarker(const std::string& path, bool compressed) {
     WriteWholeFile(JoinPath(path, MarkerFileName(compressed)), MarkerLine());
 }
 
-void OpenDatabase(Settings& settings, const std::string& name, bool compressedBox) {
+OpenDatabase OpenOrCreateDatabase(const std::string& databaseDir, const std::string& name,
+                                  bool compressedBox) {
     CheckDatabaseName(name);
-    const std::string path = DatabasePath(settings.DatabaseDir, name);
+    const std::string path = DatabasePath(databaseDir, name);
     bool compressed = compressedBox;
     if (!IsDirectory(path)) {
         // A directory that cannot be made shows itself when its marker cannot
@@ -73,49 +75,48 @@ void OpenDatabase(Settings& settings, const std::string& name, bool compressedBo
     } else {
         compressed = MarkedCompressed(path).value_or(compressedBox);
     }
-    settings.OpenDBName = name;
-    settings.OpenDBPath = path;
-    settings.OpenDBCompressed = compressed;
+    return {name, path, compressed};
 }
 
-int FindNumFiles(const Settings& settings) {
+int FindNumFiles(const OpenDatabase& database) {
     try {
-        return static_cast<int>(
-            ListCatalogFiles(settings.OpenDBPath, settings.OpenDBCompressed).size());
+        return static_cast<int>(ListCatalogFiles(database.Path, database.Compressed).size());
     } catch (const Error&) {
         return 0; // a directory that cannot be listed holds no catalog we can use
     }
 }
 
-std::string OpenDatabaseStatus(const Settings& settings) {
-    return "Open Database: " + settings.OpenDBName +
-           " (Num Catalogs: " + std::to_string(FindNumFiles(settings)) + ")" + std::string(17, ' ');
+std::string OpenDatabaseStatus(const OpenDatabase& database) {
+    return FormatMessage(msg::StatusOpenDatabase, database.Name) +
+           FormatMessage(msg::StatusCatalogCount, std::to_string(FindNumFiles(database)));
 }
 
-bool RenameDatabase(Settings& settings, const std::string& oldName, const std::string& newName) {
+bool RenameDatabase(const std::string& databaseDir, OpenDatabase& open, const std::string& oldName,
+                    const std::string& newName) {
     if (newName.empty())
         throw Error(msg::ErrorRenamingDatabase);
     CheckDatabaseName(newName);
-    const std::string oldPath = DatabasePath(settings.DatabaseDir, oldName);
-    const std::string newPath = DatabasePath(settings.DatabaseDir, newName);
+    const std::string oldPath = DatabasePath(databaseDir, oldName);
+    const std::string newPath = DatabasePath(databaseDir, newName);
     if (!RenameNoReplace(WithoutTrailingSeparator(oldPath), WithoutTrailingSeparator(newPath)))
         throw Error(msg::ErrorRenamingDatabase);
-    if (settings.OpenDBPath != oldPath)
+    if (open.Path != oldPath)
         return false;
-    settings.OpenDBPath = newPath;
-    settings.OpenDBName = newName;
+    open.Path = newPath;
+    open.Name = newName;
     return true;
 }
 
-bool DeleteDatabase(const Settings& settings, const std::string& name) {
+bool DeleteDatabase(const std::string& databaseDir, const OpenDatabase& open,
+                    const std::string& name) {
     CheckDatabaseName(name);
-    const std::string path = DatabasePath(settings.DatabaseDir, name);
+    const std::string path = DatabasePath(databaseDir, name);
     // Only the visible files go; a sub-directory or a hidden file keeps the
     // directory, which is then no longer a database.
     for (const std::string& entry : VisibleEntries(path).value_or(std::vector<std::string>()))
         ::unlink(JoinPath(path, entry).c_str());
     ::rmdir(WithoutTrailingSeparator(path).c_str());
-    return path == settings.OpenDBPath;
+    return path == open.Path;
 }
 
 } // namespace quillory

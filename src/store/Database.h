@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Settings.h"
+#include "store/OpenDatabase.h"
 
 #include <optional>
 #include <string>
@@ -35,27 +35,31 @@ std::optional<bool> MarkedCompressed(const std::string& path);
 // Writes the marker of the given form into `path`, replacing one of that name.
 void WriteMarker(const std::string& path, bool compressed);
 
-// "Open/New": opens database `name` (creating the directory and its marker when
-// the directory is missing) and makes it the open database of `settings`. An
-// existing database's marker decides its form; the check box decides only for a
-// new database or a directory without a marker.
-void OpenDatabase(Settings& settings, const std::string& name, bool compressedBox);
+// "Open/New": opens database `name` under the root `databaseDir`, creating the
+// directory and its marker when the directory is missing. An existing
+// database's marker decides its form; the check box decides only for a new
+// database or a directory without a marker.
+OpenDatabase OpenOrCreateDatabase(const std::string& databaseDir, const std::string& name,
+                                  bool compressedBox);
 
 // The number of catalogs of the open database.
-int FindNumFiles(const Settings& settings);
+int FindNumFiles(const OpenDatabase& database);
 
 // "Open Database: NAME (Num Catalogs: N)" and 17 spaces: the first status panel
-// while database `name` is open.
-std::string OpenDatabaseStatus(const Settings& settings);
+// while a database is open.
+std::string OpenDatabaseStatus(const OpenDatabase& database);
 
-// Renames database `oldName` to `newName`; the open database follows when it
-// was the one renamed. Raises Error("Error renaming database.") when the name
-// is empty or the system refuses. Returns whether the open database was renamed.
-bool RenameDatabase(Settings& settings, const std::string& oldName, const std::string& newName);
+// Renames database `oldName` under `databaseDir` to `newName`; the open
+// database follows when it was the one renamed. Raises Error("Error renaming
+// database.") when the name is empty or the system refuses. Returns whether
+// the open database was renamed.
+bool RenameDatabase(const std::string& databaseDir, OpenDatabase& open, const std::string& oldName,
+                    const std::string& newName);
 
 // Deletes the visible files of database `name` (sub-directories and hidden
 // files stay, and then so does the directory), then the directory when it is
 // empty. Failures are ignored. Returns whether it was the open database.
-bool DeleteDatabase(const Settings& settings, const std::string& name);
+bool DeleteDatabase(const std::string& databaseDir, const OpenDatabase& open,
+                    const std::string& name);
 
 } // namespace quillory

@@ -1,6 +1,7 @@
 #include "platform/QtSettingsStore.h"
 #include "platform/SystemDrives.h"
 #include "settings/LoadSettings.h"
+#include "store/DefaultDatabase.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,7 +42,8 @@ protected:
         QtSettingsStore store;
         Settings settings;
         LoadSettings(store, settings,
-                     [this] { return FindFirstOpticalDrive(mounts_.toStdString()); });
+                     {KeepDefaultDatabaseCompressed,
+                      [this] { return FindFirstOpticalDrive(mounts_.toStdString()); }});
         return settings;
     }
 };

@@ -34,14 +34,15 @@ protected:
     test::TempDir temp;
     std::string db = temp.File("db/");
     std::string disk = temp.File("disk/");
-    Settings settings;
+    OpenDatabase database;
+    std::string inputDir;
     MountedVolumes volumes; // none: every location lies below "/"
 
     void SetUp() override {
         fs::create_directory(db);
         fs::create_directory(disk);
-        settings.OpenDBPath = db;
-        settings.InputDir = disk;
+        database.Path = db;
+        inputDir = disk;
     }
 
     // Every name in `directory`, hidden ones included, sorted.
@@ -67,7 +68,7 @@ TEST_F(ScanCDTest, PlainScanReplacesTheCatalogWithOneTxt) {
     WriteFile(disk + "readme.txt", "hello");
     WriteFile(db + "Disk!7.txt", "old catalog\r\n");
 
-    const ScanResult result = ScanCD(settings, "Disk", "7", volumes);
+    const ScanResult result = ScanCD(database, inputDir, {"Disk", "7"}, volumes);
     EXPECT_EQ(result.Outcome, ScanOutcome::Written);
     EXPECT_EQ(result.CatalogFile, "Disk!7.txt");
     EXPECT_EQ(Entries(db), Names{"Disk!7.txt"});
@@ -90,29 +91,29 @@ TEST_F(ScanCDTest, CompressedScanLeavesOnlyTheTxtBz2OfThePlainCatalog) {
     fs::create_directory(disk + "docs");
     WriteFile(disk + "docs/a.doc", std::string(5000, 'a'));
     WriteFile(disk + "readme.txt", "hello");
-    ASSERT_EQ(ScanCD(settings, "Disk", "7", volumes).Outcome, ScanOutcome::Written);
+    ASSERT_EQ(ScanCD(database, inputDir, {"Disk", "7"}, volumes).Outcome, ScanOutcome::Written);
 
-    Settings packed = settings;
-    packed.OpenDBPath = temp.File("packed/");
-    packed.OpenDBCompressed = true;
-    fs::create_directory(packed.OpenDBPath);
-    WriteFile(packed.OpenDBPath + "Disk!7.txt.bz2", "an older catalog");
-    const ScanResult result = ScanCD(packed, "Disk", "7", volumes);
+    OpenDatabase packed = database;
+    packed.Path = temp.File("packed/");
+    packed.Compressed = true;
+    fs::create_directory(packed.Path);
+    WriteFile(packed.Path + "Disk!7.txt.bz2", "an older catalog");
+    const ScanResult result = ScanCD(packed, inputDir, {"Disk", "7"}, volumes);
     EXPECT_EQ(result.Outcome, ScanOutcome::Written);
     EXPECT_EQ(result.CatalogFile, "Disk!7.txt.bz2");
-    EXPECT_EQ(Entries(packed.OpenDBPath), Names{"Disk!7.txt.bz2"});
+    EXPECT_EQ(Entries(packed.Path), Names{"Disk!7.txt.bz2"});
 
-    Compress(packed.OpenDBPath + "Disk!7.txt.bz2", temp.File("unpacked"), false);
+    Compress(packed.Path + "Disk!7.txt.bz2", temp.File("unpacked"), false);
     EXPECT_EQ(ReadFile(temp.File("unpacked")), ReadFile(db + "Disk!7.txt"));
 }
 
 TEST_F(ScanCDTest, EmptyDirectoryGivesAnEmptyCatalog) {
     WriteFile(disk + ".hidden", "not catalogued");
-    EXPECT_EQ(ScanCD(settings, "Empty", "0", volumes).Outcome, ScanOutcome::Written);
+    EXPECT_EQ(ScanCD(database, inputDir, {"Empty", "0"}, volumes).Outcome, ScanOutcome::Written);
     EXPECT_EQ(ReadFile(db + "Empty!0.txt"), "");
 
-    settings.OpenDBCompressed = true;
-    EXPECT_EQ(ScanCD(settings, "Empty", "0", volumes).Outcome, ScanOutcome::Written);
+    database.Compressed = true;
+    EXPECT_EQ(ScanCD(database, inputDir, {"Empty", "0"}, volumes).Outcome, ScanOutcome::Written);
     EXPECT_EQ(Entries(db), (Names{"Empty!0.txt", "Empty!0.txt.bz2"}));
     EXPECT_EQ(ReadFile(db + "Empty!0.txt.bz2"), "");
 }
@@ -131,16 +132,16 @@ TEST_F(ScanCDTest, EmptyMountPointsAndMissingLocationsAreNotAvailable) {
     EXPECT_FALSE(IsLocationAvailable(temp.File("missing/"), volumes));
     EXPECT_FALSE(IsLocationAvailable(disk + "file", volumes));
 
-    settings.InputDir = temp.File("missing/");
-    EXPECT_EQ(ScanCD(settings, "Disk", "1", volumes).Outcome, ScanOutcome::NotAvailable);
-    settings.InputDir = disk;
-    EXPECT_EQ(ScanCD(settings, "Disk", "1", configured).Outcome, ScanOutcome::Written);
+    inputDir = temp.File("missing/");
+    EXPECT_EQ(ScanCD(database, inputDir, {"Disk", "1"}, volumes).Outcome, ScanOutcome::NotAvailable);
+    inputDir = disk;
+    EXPECT_EQ(ScanCD(database, inputDir, {"Disk", "1"}, configured).Outcome, ScanOutcome::Written);
     fs::remove(disk + "file");
-    EXPECT_EQ(ScanCD(settings, "Disk", "2", mounted).Outcome, ScanOutcome::NotAvailable);
+    EXPECT_EQ(ScanCD(database, inputDir, {"Disk", "2"}, mounted).Outcome, ScanOutcome::NotAvailable);
     EXPECT_EQ(Entries(db), Names{"Disk!1.txt"});
 
-    settings.InputDir.clear();
-    EXPECT_EQ(ErrorText([&] { ScanCD(settings, "Disk", "1", volumes); }), msg::NoInputLocation);
+    inputDir.clear();
+    EXPECT_EQ(ErrorText([&] { ScanCD(database, inputDir, {"Disk", "1"}, volumes); }), msg::NoInputLocation);
 }
 
 TEST_F(ScanCDTest, RealEmptyMountPointIsNotAvailable) {
@@ -178,7 +179,7 @@ TEST_F(ScanCDTest, FailedRescanKeepsTheOldCatalog) {
         WriteFile(disk + "f" + std::to_string(i), "");
     WriteFile(db + "Disk!1.txt", "old catalog\r\n");
     std::uint64_t reported = 0;
-    ScanResult result = ScanCD(settings, "Disk", "1", volumes, [&](std::uint64_t entries) {
+    ScanResult result = ScanCD(database, inputDir, {"Disk", "1"}, volumes, [&](std::uint64_t entries) {
         reported = entries;
         fs::remove_all(disk);
     });
@@ -189,10 +190,10 @@ TEST_F(ScanCDTest, FailedRescanKeepsTheOldCatalog) {
     EXPECT_EQ(ReadFile(db + "Disk!1.txt"), "old catalog\r\n");
 
     fs::create_directory(disk);
-    settings.OpenDBPath = temp.File("gone/");
-    result = ScanCD(settings, "Disk", "1", volumes);
+    database.Path = temp.File("gone/");
+    result = ScanCD(database, inputDir, {"Disk", "1"}, volumes);
     EXPECT_EQ(result.Outcome, ScanOutcome::WriteFailed);
-    EXPECT_EQ(result.Failure.rfind("Cannot create file " + settings.OpenDBPath, 0), 0u)
+    EXPECT_EQ(result.Failure.rfind("Cannot create file " + database.Path, 0), 0u)
         << result.Failure;
 
     // An output that fills up part-way.
@@ -216,7 +217,7 @@ TEST_F(ScanCDTest, BigFilesAndOddNamesKeepTheirRecordsWhole) {
     for (const char* name : {"new\nline", "car\rriage", "bad\xff\xfe", "a!b/x"})
         WriteFile(disk + name, "12345");
 
-    ASSERT_EQ(ScanCD(settings, "Disk", "1", volumes).Outcome, ScanOutcome::Written);
+    ASSERT_EQ(ScanCD(database, inputDir, {"Disk", "1"}, volumes).Outcome, ScanOutcome::Written);
     const std::vector<Record> records = test::ReadRecords(db + "Disk!1.txt");
     ASSERT_EQ(records.size(), 6u);
     for (const Record& record : records) {

@@ -55,10 +55,10 @@ protected:
     void SetUp() override {
         UErrorCode status = U_ZERO_ERROR;
         uloc_setDefault("en_US", &status);
-        settings.OpenDBName = "Test";
-        settings.OpenDBPath = temp.File("db/");
-        fs::create_directory(settings.OpenDBPath);
-        WriteFile(settings.OpenDBPath + "VLR_STD", "Quillory v1.0\r\n");
+        database.Name = "Test";
+        database.Path = temp.File("db/");
+        fs::create_directory(database.Path);
+        WriteFile(database.Path + "VLR_STD", "Quillory v1.0\r\n");
     }
 
     void TearDown() override {
@@ -70,7 +70,7 @@ protected:
         std::string text;
         for (const Rec& r : records)
             AppendRecord(text, r.Kind, r.Name, r.Directory, r.Time, r.Size);
-        WriteFile(settings.OpenDBPath + file, text);
+        WriteFile(database.Path + file, text);
     }
 
     // The photo catalogs most tests search.
@@ -89,9 +89,9 @@ protected:
     }
 
     // The names found by a search with `form`, in byte order.
-    Texts Find(const FindForm& form, const std::string& catalog = AllCatalogs) {
+    Texts Find(const FindForm& form, const CatalogScope& scope = CatalogScope::EveryCatalog()) {
         Texts names;
-        for (const ResultRow& row : Rows(FindFile(settings, catalog, BuildCriteria(form))))
+        for (const ResultRow& row : Rows(FindFile(database, scope, BuildCriteria(form))))
             names.push_back(row[0]);
         std::sort(names.begin(), names.end());
         return names;
@@ -107,17 +107,17 @@ protected:
 
     // Converts every catalog to the compressed form in place.
     void CompressAll() {
-        for (const std::string& file : ListCatalogFiles(settings.OpenDBPath, false)) {
-            const std::string plain = settings.OpenDBPath + file;
+        for (const std::string& file : ListCatalogFiles(database.Path, false)) {
+            const std::string plain = database.Path + file;
             Compress(plain, plain + CompressedSuffix, true);
             fs::remove(plain);
         }
-        fs::rename(settings.OpenDBPath + "VLR_STD", settings.OpenDBPath + "VLR_ZIP");
-        settings.OpenDBCompressed = true;
+        fs::rename(database.Path + "VLR_STD", database.Path + "VLR_ZIP");
+        database.Compressed = true;
     }
 
     test::TempDir temp;
-    Settings settings;
+    OpenDatabase database;
 };
 
 TEST_F(FindFileTest, NameTextMatchesCaseBlindForAsciiAndLiterally) {
@@ -146,7 +146,7 @@ TEST_F(FindFileTest, EntriesKeepTheirTextsAndComeSortedByName) {
                                {"readme.txt", "\\docs\\", {5, 3, 2003, 10, 4, 0}, 1024},
                                {"Beta", "\\b\\", {15, 12, 2003, 23, 59, 59}, 6000000000},
                                {"alpha"}});
-    const ResultList list = FindFile(settings, AllCatalogs, SearchCriteria());
+    const ResultList list = FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria());
     const std::vector<ResultRow> rows = Rows(list);
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0][0], "alpha");
@@ -168,9 +168,9 @@ TEST_F(FindFileTest, DiskTestsRunOnFileNamesBeforeReading) {
         read.clear();
         Texts found;
         const ResultList list =
-            FindFile(settings, AllCatalogs, BuildCriteria(form), [&](const std::string& disk) {
+            FindFile(database, CatalogScope::EveryCatalog(), BuildCriteria(form), [&](const SearchStep& step) {
                 const std::lock_guard lock(mutex);
-                read.insert(disk);
+                read.emplace(step.DiskName);
             });
         for (std::size_t i = 0; i < list.Size(); ++i)
             found.emplace_back(list.Entry(i).Name);
@@ -250,7 +250,7 @@ TEST_F(FindFileTest, DateBoundsAreInclusiveAndLowBoundsSwitchTheTestOff) {
 TEST_F(FindFileTest, BadDatesFailOnlyWhileTheDateTestIsOn) {
     std::string text = FormatRecord(EntryKind::File, "good", "\\", {1, 3, 2003, 0, 0, 0}, 1);
     text += "F\r\nbad\r\n\\\r\n1/3/x\r\n00:00:00\r\n1\r\n-----\r\n";
-    WriteFile(settings.OpenDBPath + "Disk!1.txt", text);
+    WriteFile(database.Path + "Disk!1.txt", text);
     FindForm form;
     EXPECT_EQ(Find(form), (Texts{"bad", "good"}));
     form.UseDate = true;
@@ -260,15 +260,15 @@ TEST_F(FindFileTest, BadDatesFailOnlyWhileTheDateTestIsOn) {
 }
 
 TEST_F(FindFileTest, EmptyDatabasesAndCatalogsGiveNothing) {
-    EXPECT_EQ(FindFile(settings, AllCatalogs, SearchCriteria()).Size(), 0u);
-    WriteFile(settings.OpenDBPath + "Empty!1.txt", "");
-    EXPECT_EQ(FindFile(settings, AllCatalogs, SearchCriteria()).Size(), 0u);
-    EXPECT_EQ(FindFile(settings, "Empty!1.txt", SearchCriteria()).Size(), 0u);
+    EXPECT_EQ(FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()).Size(), 0u);
+    WriteFile(database.Path + "Empty!1.txt", "");
+    EXPECT_EQ(FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()).Size(), 0u);
+    EXPECT_EQ(FindFile(database, CatalogScope::OneCatalog({"Empty", "1"}), SearchCriteria()).Size(), 0u);
 }
 
 TEST_F(FindFileTest, CompressedCatalogsAreReadInPlace) {
     PhotoCatalogs();
-    WriteFile(settings.OpenDBPath + "Empty!3.txt", "");
+    WriteFile(database.Path + "Empty!3.txt", "");
     FindForm dated;
     dated.UseDate = true;
     dated.Start = mjd(1, 1, 2003);
@@ -276,35 +276,35 @@ TEST_F(FindFileTest, CompressedCatalogsAreReadInPlace) {
     const std::vector<FindForm> forms = {FindForm(), Text("photo"), Text("doc", true, true), dated};
     std::vector<std::vector<ResultRow>> plain;
     for (const FindForm& form : forms)
-        plain.push_back(Sorted(Rows(FindFile(settings, AllCatalogs, BuildCriteria(form)))));
+        plain.push_back(Sorted(Rows(FindFile(database, CatalogScope::EveryCatalog(), BuildCriteria(form)))));
     ASSERT_EQ(plain[0].size(), 11u);
 
     CompressAll();
-    const auto before = test::Snapshot(settings.OpenDBPath);
+    const auto before = test::Snapshot(database.Path);
     for (std::size_t i = 0; i < forms.size(); ++i)
-        EXPECT_EQ(Sorted(Rows(FindFile(settings, AllCatalogs, BuildCriteria(forms[i])))), plain[i]);
-    EXPECT_EQ(FindFile(settings, "Docs!2.txt.bz2", SearchCriteria()).Size(), 4u);
-    EXPECT_EQ(test::Snapshot(settings.OpenDBPath), before);
+        EXPECT_EQ(Sorted(Rows(FindFile(database, CatalogScope::EveryCatalog(), BuildCriteria(forms[i])))), plain[i]);
+    EXPECT_EQ(FindFile(database, CatalogScope::OneCatalog({"Docs", "2"}), SearchCriteria()).Size(), 4u);
+    EXPECT_EQ(test::Snapshot(database.Path), before);
 
     // Media that cannot be written to: read-only for this user, or, for root,
     // a read-only mount.
     const std::string readOnly = temp.File("ro/");
     fs::create_directory(readOnly);
-    test::ScratchMount mount(readOnly, settings.OpenDBPath);
+    test::ScratchMount mount(readOnly, database.Path);
     if (mount.Mounted()) {
         ::mount(nullptr, readOnly.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
-        settings.OpenDBPath = readOnly;
+        database.Path = readOnly;
     } else {
-        fs::permissions(settings.OpenDBPath, fs::perms::owner_read | fs::perms::owner_exec);
+        fs::permissions(database.Path, fs::perms::owner_read | fs::perms::owner_exec);
     }
-    const std::string probe = settings.OpenDBPath + "probe";
+    const std::string probe = database.Path + "probe";
     const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT, 0600);
     if (fd >= 0) {
         ::close(fd);
         fs::remove(probe);
         GTEST_SKIP() << "no way to make a directory read-only here";
     }
-    EXPECT_EQ(Sorted(Rows(FindFile(settings, AllCatalogs, BuildCriteria(forms[1])))), plain[1]);
+    EXPECT_EQ(Sorted(Rows(FindFile(database, CatalogScope::EveryCatalog(), BuildCriteria(forms[1])))), plain[1]);
 }
 
 TEST_F(FindFileTest, ParallelRunEqualsOneCatalogAtATime) {
@@ -320,11 +320,11 @@ TEST_F(FindFileTest, ParallelRunEqualsOneCatalogAtATime) {
     for (const FindForm& form : {FindForm(), Text("jpg"), Text("d2", false, true)}) {
         const SearchCriteria criteria = BuildCriteria(form);
         std::vector<ResultRow> single;
-        for (const std::string& file : ListCatalogFiles(settings.OpenDBPath, false)) {
-            const std::vector<ResultRow> rows = Rows(FindFile(settings, file, criteria));
+        for (const std::string& file : ListCatalogFiles(database.Path, false)) {
+            const std::vector<ResultRow> rows = Rows(FindFile(database, CatalogScope::OneCatalog(CutCatalogFileName(file, false)), criteria));
             single.insert(single.end(), rows.begin(), rows.end());
         }
-        const std::vector<ResultRow> all = Rows(FindFile(settings, AllCatalogs, criteria));
+        const std::vector<ResultRow> all = Rows(FindFile(database, CatalogScope::EveryCatalog(), criteria));
         EXPECT_GT(all.size(), 1000u);
         EXPECT_EQ(Sorted(all), Sorted(single));
     }
@@ -334,21 +334,21 @@ TEST_F(FindFileTest, DamagedCatalogStopsTheRunWithItsError) {
     for (int disk = 0; disk < 12; ++disk)
         Catalog("Disk" + std::to_string(disk) + "!" + std::to_string(disk) + ".txt",
                 {{"file" + std::to_string(disk)}});
-    fs::create_directory(settings.OpenDBPath + "Folder!5.txt");
-    EXPECT_EQ(ErrorText([&] { FindFile(settings, AllCatalogs, SearchCriteria()); }),
-              "Cannot read file " + settings.OpenDBPath + "Folder!5.txt");
-    fs::remove(settings.OpenDBPath + "Folder!5.txt");
+    fs::create_directory(database.Path + "Folder!5.txt");
+    EXPECT_EQ(ErrorText([&] { FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()); }),
+              "Cannot read file " + database.Path + "Folder!5.txt");
+    fs::remove(database.Path + "Folder!5.txt");
 
     CompressAll();
-    WriteFile(settings.OpenDBPath + "Bad!20.txt.bz2", "BZh1 damaged");
-    EXPECT_EQ(ErrorText([&] { FindFile(settings, AllCatalogs, SearchCriteria()); }),
+    WriteFile(database.Path + "Bad!20.txt.bz2", "BZh1 damaged");
+    EXPECT_EQ(ErrorText([&] { FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()); }),
               "BZ_DATA_ERROR");
     // A catalog cut short is damaged too.
-    const std::string whole = test::ReadFile(settings.OpenDBPath + "Disk3!3.txt.bz2");
-    WriteFile(settings.OpenDBPath + "Bad!20.txt.bz2", whole.substr(0, whole.size() / 2));
-    EXPECT_NE(ErrorText([&] { FindFile(settings, AllCatalogs, SearchCriteria()); }), "");
-    fs::remove(settings.OpenDBPath + "Bad!20.txt.bz2");
-    EXPECT_EQ(FindFile(settings, AllCatalogs, SearchCriteria()).Size(), 12u);
+    const std::string whole = test::ReadFile(database.Path + "Disk3!3.txt.bz2");
+    WriteFile(database.Path + "Bad!20.txt.bz2", whole.substr(0, whole.size() / 2));
+    EXPECT_NE(ErrorText([&] { FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()); }), "");
+    fs::remove(database.Path + "Bad!20.txt.bz2");
+    EXPECT_EQ(FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()).Size(), 12u);
 }
 
 } // namespace

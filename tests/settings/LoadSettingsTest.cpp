@@ -2,17 +2,13 @@
 
 #include "support/MemorySettingsStore.h"
 
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <tuple>
 #include <vector>
 
 namespace quillory {
 namespace {
 
-namespace fs = std::filesystem;
 using Widths = std::array<std::int32_t, PrintColumnCount>;
 using Flags = std::array<bool, PrintColumnCount>;
 
@@ -33,11 +29,15 @@ protected:
     // Loads with an optical drive at `drive` ("" for none); returns the error text.
     std::string Load(const std::string& drive = "/media/cdrom/") {
         try {
-            LoadSettings(store, settings, [this, drive] {
-                ++driveQueries;
-                firstTimeWhenQueried = store.Values["FirstTime"];
-                return drive;
-            });
+            LoadSettings(store, settings,
+                         {[this](const std::string& databaseDir) {
+                              markerRoots.push_back(databaseDir);
+                          },
+                          [this, drive] {
+                              ++driveQueries;
+                              firstTimeWhenQueried = store.Values["FirstTime"];
+                              return drive;
+                          }});
         } catch (const Error& error) {
             return error.what();
         }
@@ -49,6 +49,7 @@ protected:
     const Settings empty;
     int driveQueries = 0;
     std::string firstTimeWhenQueried;
+    std::vector<std::string> markerRoots; // the roots the default-database rule was told
 };
 
 TEST_F(LoadSettingsTest, NoStoreLeavesEverythingEmpty) {
@@ -90,6 +91,7 @@ TEST_F(LoadSettingsTest, ABadValueStopsLoadingAndSkipsTheFirstRun) {
     EXPECT_EQ(Persisted(settings), Persisted(empty));
 
     EXPECT_EQ(driveQueries, 0);
+    EXPECT_TRUE(markerRoots.empty());
     EXPECT_EQ(store.Values["FirstTime"], "True");
     EXPECT_EQ(store.Commits, 0);
 }
@@ -105,6 +107,8 @@ TEST_F(LoadSettingsTest, FirstRunTakesTheOpticalDriveOnce) {
     EXPECT_EQ(Load("/media/other/"), "");
     EXPECT_EQ(driveQueries, 1);
     EXPECT_EQ(settings.InputDir, "/media/cdrom/");
+    // The default database is looked after once, in the root as stored.
+    EXPECT_EQ(markerRoots, std::vector<std::string>{"/nonexistent/quillory/"});
 }
 
 TEST_F(LoadSettingsTest, FirstRunWithoutDriveKeepsTheInput) {
@@ -121,41 +125,6 @@ TEST_F(LoadSettingsTest, FirstRunWithoutDriveKeepsTheInput) {
     EXPECT_EQ(store.Values["FirstTime"], "False");
     EXPECT_EQ(store.Values["InputDir"], "/mnt/in/");
     EXPECT_EQ(settings.InputDir, "/mnt/in/");
-}
-
-TEST_F(LoadSettingsTest, FirstRunKeepsOnlyTheCompressedMarker) {
-    char pattern[] = "/tmp/quillory-load-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const struct Cleanup {
-        fs::path path;
-        ~Cleanup() {
-            std::error_code ignored;
-            fs::remove_all(path, ignored);
-        }
-    } root{pattern};
-
-    struct Case {
-        const char* storedDir; // below the temporary root, as stored in DatabaseDir
-        const char* database;
-        std::vector<const char*> markers; // the plain marker last
-        bool plainRemains;
-    };
-    const Case cases[] = {{"a/", "Main Database", {"VLR_ZIP", "VLR_STD"}, false},
-                          {"b/", "main database", {"Vlr_Zip", "vlr_std"}, false},
-                          {"c", "Main Database", {"VLR_ZIP", "VLR_STD"}, false},
-                          {"d/", "Main Database", {"VLR_STD"}, true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.storedDir);
-        const fs::path database = root.path / c.storedDir / c.database;
-        fs::create_directories(database);
-        for (const char* marker : c.markers)
-            std::ofstream(database / marker).put('x');
-        store.Values["FirstTime"] = "True";
-        store.Values["DatabaseDir"] = (root.path / c.storedDir).string();
-        EXPECT_EQ(Load(), "");
-        EXPECT_EQ(fs::exists(database / c.markers.back()), c.plainRemains);
-        EXPECT_TRUE(fs::exists(database / c.markers.front()) || c.plainRemains);
-    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "store/CatalogName.h"
 
 #include "common/IntegerConversion.h"
+#include "common/Messages.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -80,6 +81,22 @@ TEST(CatalogNameTest, ListsOnlyTheCatalogsOfTheForm) {
 
     const std::string missing = dir.File("missing");
     EXPECT_EQ(ErrorText([&] { ListCatalogFiles(missing, false); }), "Cannot open file " + missing);
+}
+
+TEST(CatalogNameTest, NumbersMustBeIntegersAndNamesMustStayInTheDatabase) {
+    for (const char* number : {"", "x", "1.5", "7 ", "99999999999"})
+        EXPECT_EQ(ErrorText([&] { CheckDiskNumber(number); }), msg::DiskNumberNotInteger) << number;
+    for (const char* number : {"0", "007", "-3", " 12", "$1F"})
+        EXPECT_EQ(ErrorText([&] { CheckDiskNumber(number); }), "") << number;
+
+    EXPECT_EQ(ErrorText([] { CheckDiskName("Best!Of"); }), msg::DiskNameWithBang);
+    for (const char* name : {"a/b", "a\\b", "tab\there", "new\nline", "del\x7f", "..\\up"})
+        EXPECT_EQ(ErrorText([&] { CheckDiskName(name); }), msg::DiskNameWithSeparator) << name;
+    for (const char* name : {"", "Backup March", "..", "Gr\xc3\xbc\xc3\x9f"})
+        EXPECT_EQ(ErrorText([&] { CheckDiskName(name); }), "") << name;
+
+    EXPECT_EQ(DiskNameOrDefault(""), "Default");
+    EXPECT_EQ(DiskNameOrDefault(" "), " ");
 }
 
 TEST(CatalogNameTest, MarkerNamesAndLine) {

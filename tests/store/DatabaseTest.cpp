@@ -25,12 +25,16 @@ class DatabaseTest : public ::testing::Test {
 protected:
     test::TempDir temp;
     std::string root = temp.File("root") + "/";
-    Settings settings;
+    OpenDatabase open;
 
     void SetUp() override {
         fs::create_directory(root);
         WriteFile(temp.File("outside.txt"), "keep me");
-        settings.DatabaseDir = root;
+    }
+
+    // "Open/New" on `name`, as the database manager does it.
+    void Open(const std::string& name, bool compressedBox) {
+        open = OpenOrCreateDatabase(root, name, compressedBox);
     }
 
     // Database `name` holding the given entries; a name ending in "/" is a directory.
@@ -81,32 +85,32 @@ TEST_F(DatabaseTest, NamesReachingOutsideTheRootAreRefused) {
     for (const char* name :
          {"a/b", "a\\b", ".", "..", "../x", "/", "tab\there", "line\n", "\x7f", "\x1b[1m"}) {
         EXPECT_EQ(ErrorText([&] { CheckDatabaseName(name); }), msg::BadDatabaseName) << name;
-        EXPECT_EQ(ErrorText([&] { OpenDatabase(settings, name, false); }), msg::BadDatabaseName);
-        EXPECT_EQ(ErrorText([&] { DeleteDatabase(settings, name); }), msg::BadDatabaseName);
+        EXPECT_EQ(ErrorText([&] { Open(name, false); }), msg::BadDatabaseName);
+        EXPECT_EQ(ErrorText([&] { DeleteDatabase(root, open, name); }), msg::BadDatabaseName);
     }
     Make("db", {"VLR_STD"});
-    EXPECT_EQ(ErrorText([&] { RenameDatabase(settings, "db", "../db"); }), msg::BadDatabaseName);
+    EXPECT_EQ(ErrorText([&] { RenameDatabase(root, open, "db", "../db"); }), msg::BadDatabaseName);
     for (const char* name : {"Main Database", "...", "..x", "Disks 2003 (old)", "\u00c9t\u00e9"})
         EXPECT_EQ(ErrorText([&] { CheckDatabaseName(name); }), "") << name;
 
     EXPECT_EQ(Names(temp.Path()), (std::vector<std::string>{"outside.txt", "root"}));
     EXPECT_EQ(Names(root), std::vector<std::string>{"db"});
     EXPECT_EQ(ReadFile(temp.File("outside.txt")), "keep me");
-    EXPECT_TRUE(settings.OpenDBName.empty());
+    EXPECT_TRUE(open.Name.empty());
 }
 
 TEST_F(DatabaseTest, OpeningANewNameCreatesTheDatabaseWithItsMarker) {
     for (const bool compressed : {false, true}) {
         const std::string name = compressed ? "Zipped" : "Plain";
-        OpenDatabase(settings, name, compressed);
+        Open(name, compressed);
         const std::string marker = compressed ? "VLR_ZIP" : "VLR_STD";
         EXPECT_EQ(Names(root + name), std::vector<std::string>{marker});
         EXPECT_EQ(ReadFile(root + name + "/" + marker), Marker);
-        EXPECT_EQ(settings.OpenDBName, name);
-        EXPECT_EQ(settings.OpenDBPath, root + name + "/");
-        EXPECT_EQ(settings.OpenDBCompressed, compressed);
-        EXPECT_EQ(FindNumFiles(settings), 0);
-        EXPECT_EQ(OpenDatabaseStatus(settings),
+        EXPECT_EQ(open.Name, name);
+        EXPECT_EQ(open.Path, root + name + "/");
+        EXPECT_EQ(open.Compressed, compressed);
+        EXPECT_EQ(FindNumFiles(open), 0);
+        EXPECT_EQ(OpenDatabaseStatus(open),
                   "Open Database: " + name + " (Num Catalogs: 0)" + std::string(17, ' '));
     }
 }
@@ -123,9 +127,9 @@ TEST_F(DatabaseTest, TheMarkerDecidesTheFormOfAnExistingDatabase) {
                                                                     {"Bare", true, true},
                                                                     {"Bare", false, false}};
     for (const auto& [name, box, compressed] : cases) {
-        OpenDatabase(settings, name, box);
-        EXPECT_EQ(settings.OpenDBCompressed, compressed) << name << " " << box;
-        EXPECT_EQ(FindNumFiles(settings), name == "Bare" ? 1 : 0);
+        Open(name, box);
+        EXPECT_EQ(open.Compressed, compressed) << name << " " << box;
+        EXPECT_EQ(FindNumFiles(open), name == "Bare" ? 1 : 0);
     }
     // A directory without a marker is used as it is.
     EXPECT_EQ(Snapshot(root), before);
@@ -134,38 +138,38 @@ TEST_F(DatabaseTest, TheMarkerDecidesTheFormOfAnExistingDatabase) {
 TEST_F(DatabaseTest, OnlyVisibleCatalogsOfTheDatabasesFormAreCounted) {
     Make("db", {"VLR_STD", "A!1.txt", "B!2.txt", "C!3.txt.bz2", ".D!4.txt", ".E!5.txt.bz2",
                 "notes.doc", "F!6.TXT", "G!7.txt.gz"});
-    OpenDatabase(settings, "db", false);
-    EXPECT_EQ(FindNumFiles(settings), 2);
-    EXPECT_EQ(OpenDatabaseStatus(settings),
+    Open("db", false);
+    EXPECT_EQ(FindNumFiles(open), 2);
+    EXPECT_EQ(OpenDatabaseStatus(open),
               "Open Database: db (Num Catalogs: 2)" + std::string(17, ' '));
-    settings.OpenDBCompressed = true;
-    EXPECT_EQ(FindNumFiles(settings), 1);
-    settings.OpenDBPath = root + "gone/";
-    EXPECT_EQ(FindNumFiles(settings), 0);
+    open.Compressed = true;
+    EXPECT_EQ(FindNumFiles(open), 1);
+    open.Path = root + "gone/";
+    EXPECT_EQ(FindNumFiles(open), 0);
 }
 
 TEST_F(DatabaseTest, RenameMovesTheOpenDatabaseOnlyWhenItIsTheOneRenamed) {
     Make("One", {"VLR_ZIP", "A!1.txt.bz2"});
     Make("Two", {"VLR_STD"});
-    OpenDatabase(settings, "One", false);
+    Open("One", false);
     const auto before = Snapshot(root);
     for (const char* refused : {"Two", "", "One"})
-        EXPECT_EQ(ErrorText([&] { RenameDatabase(settings, "One", refused); }),
+        EXPECT_EQ(ErrorText([&] { RenameDatabase(root, open, "One", refused); }),
                   msg::ErrorRenamingDatabase);
-    EXPECT_EQ(ErrorText([&] { RenameDatabase(settings, "Missing", "Three"); }),
+    EXPECT_EQ(ErrorText([&] { RenameDatabase(root, open, "Missing", "Three"); }),
               msg::ErrorRenamingDatabase);
     EXPECT_EQ(Snapshot(root), before);
 
-    EXPECT_FALSE(RenameDatabase(settings, "Two", "Second"));
-    EXPECT_EQ(settings.OpenDBName, "One");
-    EXPECT_EQ(settings.OpenDBPath, root + "One/");
+    EXPECT_FALSE(RenameDatabase(root, open, "Two", "Second"));
+    EXPECT_EQ(open.Name, "One");
+    EXPECT_EQ(open.Path, root + "One/");
 
-    EXPECT_TRUE(RenameDatabase(settings, "One", "First"));
-    EXPECT_EQ(settings.OpenDBName, "First");
-    EXPECT_EQ(settings.OpenDBPath, root + "First/");
-    EXPECT_TRUE(settings.OpenDBCompressed);
+    EXPECT_TRUE(RenameDatabase(root, open, "One", "First"));
+    EXPECT_EQ(open.Name, "First");
+    EXPECT_EQ(open.Path, root + "First/");
+    EXPECT_TRUE(open.Compressed);
     EXPECT_EQ(Names(root), (std::vector<std::string>{"First", "Second"}));
-    EXPECT_EQ(OpenDatabaseStatus(settings),
+    EXPECT_EQ(OpenDatabaseStatus(open),
               "Open Database: First (Num Catalogs: 1)" + std::string(17, ' '));
 }
 
@@ -174,16 +178,16 @@ TEST_F(DatabaseTest, DeleteRemovesVisibleFilesAndAnEmptiedDirectory) {
     Make("Hidden", {"VLR_ZIP", "A!1.txt.bz2", ".keep"});
     Make("Nested", {"VLR_STD", "A!1.txt", "sub/"});
     WriteFile(root + "Nested/sub/inner.txt", "inner");
-    OpenDatabase(settings, "Hidden", false);
+    Open("Hidden", false);
 
-    EXPECT_FALSE(DeleteDatabase(settings, "Plain"));
+    EXPECT_FALSE(DeleteDatabase(root, open, "Plain"));
     EXPECT_FALSE(fs::exists(root + "Plain"));
 
-    EXPECT_TRUE(DeleteDatabase(settings, "Hidden"));
+    EXPECT_TRUE(DeleteDatabase(root, open, "Hidden"));
     EXPECT_EQ(Names(root + "Hidden"), std::vector<std::string>{".keep"});
-    EXPECT_EQ(settings.OpenDBName, "Hidden"); // the open state keeps its values
+    EXPECT_EQ(open.Name, "Hidden"); // the open state keeps its values
 
-    EXPECT_FALSE(DeleteDatabase(settings, "Nested"));
+    EXPECT_FALSE(DeleteDatabase(root, open, "Nested"));
     EXPECT_EQ(Names(root + "Nested"), std::vector<std::string>{"sub"});
     EXPECT_EQ(ReadFile(root + "Nested/sub/inner.txt"), "inner");
 
