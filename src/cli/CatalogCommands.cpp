@@ -18,11 +18,10 @@ int CatalogsCommand::Execute(CommandContext& context) {
     const auto options = Options::Parse(context.Arguments, {"--db"}, {});
     if (!options || !options->Has("--db") || !options->Positional().empty())
         return ExitUsage;
-    const Settings settings = OpenedDatabase(context, options->Value("--db"));
-    std::vector<CatalogRow> rows = ListCatalogRows(settings);
-    SortCatalogRows(rows, NumberColumn, true);
-    for (const CatalogRow& row : rows)
-        context.Out << row.Number << '\t' << row.Name << '\n';
+    std::vector<CatalogName> catalogs = ListCatalogNames(OpenedDatabase(context, options->Value("--db")));
+    SortCatalogNames(catalogs, NumberColumn, true);
+    for (const CatalogName& catalog : catalogs)
+        context.Out << catalog.DiskNumber << '\t' << catalog.DiskName << '\n';
     return ExitSuccess;
 }
 
@@ -32,26 +31,26 @@ int ScanCommand::Execute(CommandContext& context) {
     if (!options || !options->Has("--db") || !options->Has("--number") ||
         (options->Has("--name") && options->Has("--label")) || options->Positional().size() > 1)
         return ExitUsage;
-    Settings settings = OpenedDatabase(context, options->Value("--db"));
+    const OpenDatabase database = OpenedDatabase(context, options->Value("--db"));
+    Settings settings;
     if (options->Positional().empty())
         ReadSettings(context.Store, settings);
     else
         settings.InputDir = WithTrailingSeparator(options->Positional().front());
 
     const std::string number = options->Value("--number");
-    std::string name =
+    const std::string name =
         options->Has("--label") ? VolumeLabel(settings.InputDir) : options->Value("--name");
     CheckDiskNumber(number);
     CheckDiskName(name);
-    if (name.empty())
-        name = "Default";
+    const CatalogName disk{DiskNameOrDefault(name), number};
 
     std::function<void(std::uint64_t)> progress;
     if (ShowProgress())
         progress = [&context](std::uint64_t entries) {
             context.Err << '\r' << entries << " entries" << std::flush;
         };
-    const ScanResult result = ScanCD(settings, name, number, ReadMountedVolumes(), progress);
+    const ScanResult result = ScanCD(database, settings.InputDir, disk, ReadMountedVolumes(), progress);
     if (progress)
         context.Err << '\n';
     if (result.Outcome == ScanOutcome::NotAvailable)
@@ -67,8 +66,8 @@ int RenameCatalogCommand::Execute(CommandContext& context) {
     if (!options || !options->Has("--db") || options->Positional().size() != 4)
         return ExitUsage;
     const auto& names = options->Positional();
-    const Settings settings = OpenedDatabase(context, options->Value("--db"));
-    RenameCatalog(settings, {names[0], names[1]}, {names[2], names[3]});
+    RenameCatalog(OpenedDatabase(context, options->Value("--db")), {names[1], names[0]},
+                  {names[3], names[2]});
     return ExitSuccess;
 }
 
@@ -76,12 +75,12 @@ int DeleteCatalogCommand::Execute(CommandContext& context) {
     const auto options = Options::Parse(context.Arguments, {"--db"}, {});
     if (!options || !options->Has("--db") || options->Positional().size() != 2)
         return ExitUsage;
-    const Settings settings = OpenedDatabase(context, options->Value("--db"));
-    const CatalogRow row{options->Positional()[0], options->Positional()[1]};
+    const OpenDatabase database = OpenedDatabase(context, options->Value("--db"));
+    const CatalogName catalog{options->Positional()[1], options->Positional()[0]};
     struct stat info {};
-    if (::lstat(CatalogPath(settings, row).c_str(), &info) != 0)
-        throw Error(FormatMessage(msg::NoSuchCatalog, CatalogPath(settings, row)));
-    DeleteCatalog(settings, row);
+    if (::lstat(CatalogPath(database, catalog).c_str(), &info) != 0)
+        throw Error(FormatMessage(msg::NoSuchCatalog, CatalogPath(database, catalog)));
+    DeleteCatalog(database, catalog);
     return ExitSuccess;
 }
 

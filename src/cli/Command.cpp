@@ -30,12 +30,12 @@ std::string ExistingDatabasePath(const CommandContext& context, const std::strin
     return path;
 }
 
-Settings OpenedDatabase(const CommandContext& context, const std::string& name) {
-    Settings settings;
-    settings.OpenDBPath = ExistingDatabasePath(context, name);
-    settings.OpenDBName = name;
-    settings.OpenDBCompressed = MarkedCompressed(settings.OpenDBPath).value_or(false);
-    return settings;
+OpenDatabase OpenedDatabase(const CommandContext& context, const std::string& name) {
+    OpenDatabase database;
+    database.Path = ExistingDatabasePath(context, name);
+    database.Name = name;
+    database.Compressed = MarkedCompressed(database.Path).value_or(false);
+    return database;
 }
 
 bool ShowProgress() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Settings.h"
+#include "store/OpenDatabase.h"
 
 #include <ostream>
 #include <string>
@@ -47,10 +47,10 @@ std::string DatabaseRoot(const CommandContext& context);
 // is not acceptable or there is no such database.
 std::string ExistingDatabasePath(const CommandContext& context, const std::string& name);
 
-// The settings with database `name` open, as the desktop program has them after
-// "Open/New": its form comes from its marker (plain without one). Raises Error
-// when there is no such database.
-Settings OpenedDatabase(const CommandContext& context, const std::string& name);
+// Database `name` open, as the desktop program has it after "Open/New": its
+// form comes from its marker (plain without one). Raises Error when there is
+// no such database.
+OpenDatabase OpenedDatabase(const CommandContext& context, const std::string& name);
 
 // Whether progress lines should go to standard error (it is a terminal).
 bool ShowProgress();

@@ -23,32 +23,28 @@ int CreateCommand::Execute(CommandContext& context) {
     if (arguments.empty() || arguments.size() > 2 || (arguments.size() == 2 && !compressed) ||
         arguments[0].empty())
         return ExitUsage;
-    Settings settings;
-    settings.DatabaseDir = DatabaseRoot(context);
+    const std::string root = DatabaseRoot(context);
     CheckDatabaseName(arguments[0]);
-    if (IsDirectory(DatabasePath(settings.DatabaseDir, arguments[0])))
+    if (IsDirectory(DatabasePath(root, arguments[0])))
         throw Error(FormatMessage(msg::DatabaseExists, arguments[0]));
-    OpenDatabase(settings, arguments[0], compressed);
+    OpenOrCreateDatabase(root, arguments[0], compressed);
     return ExitSuccess;
 }
 
 int RenameDatabaseCommand::Execute(CommandContext& context) {
     if (context.Arguments.size() != 2)
         return ExitUsage;
-    Settings settings;
-    settings.DatabaseDir = DatabaseRoot(context);
     ExistingDatabasePath(context, context.Arguments[0]);
-    RenameDatabase(settings, context.Arguments[0], context.Arguments[1]);
+    OpenDatabase none;
+    RenameDatabase(DatabaseRoot(context), none, context.Arguments[0], context.Arguments[1]);
     return ExitSuccess;
 }
 
 int DeleteDatabaseCommand::Execute(CommandContext& context) {
     if (context.Arguments.size() != 1)
         return ExitUsage;
-    Settings settings;
-    settings.DatabaseDir = DatabaseRoot(context);
     ExistingDatabasePath(context, context.Arguments[0]);
-    DeleteDatabase(settings, context.Arguments[0]);
+    DeleteDatabase(DatabaseRoot(context), OpenDatabase(), context.Arguments[0]);
     return ExitSuccess;
 }
 

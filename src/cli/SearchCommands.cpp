@@ -43,8 +43,8 @@ void WriteRows(const ResultList& results, const Options& options, CommandContext
 SearchProgress ProgressLine(CommandContext& context) {
     if (!ShowProgress())
         return {};
-    return [&context](const std::string& diskName) {
-        context.Err << "\rScanning Disk: " << diskName << "\x1b[K" << std::flush;
+    return [&context](const SearchStep& step) {
+        context.Err << "\rScanning Disk: " << step.DiskName << "\x1b[K" << std::flush;
     };
 }
 
@@ -81,9 +81,9 @@ int FindCommand::Execute(CommandContext& context) {
                                     : mjd(31, 12, 9999) + 1;
     const SearchCriteria criteria = BuildCriteria(form);
 
-    const Settings settings = OpenedDatabase(context, options->Value("--db"));
+    const OpenDatabase database = OpenedDatabase(context, options->Value("--db"));
     const SearchProgress progress = ProgressLine(context);
-    ResultList results = FindFile(settings, AllCatalogs, criteria, progress);
+    ResultList results = FindFile(database, CatalogScope::EveryCatalog(), criteria, progress);
     if (progress)
         context.Err << '\n';
     const bool reverse = options->Has("--reverse");
@@ -101,20 +101,19 @@ int ListCommand::Execute(CommandContext& context) {
         return ExitUsage;
     const std::string number = options->Value("--number");
     CheckDiskNumber(number);
-    const Settings settings = OpenedDatabase(context, options->Value("--db"));
-    std::vector<CatalogRow> matching;
-    for (CatalogRow& row : ListCatalogRows(settings)) {
-        if (TryStrToInt(row.Number) == StrToInt(number) &&
-            (!options->Has("--name") || row.Name == options->Value("--name")))
-            matching.push_back(std::move(row));
+    const OpenDatabase database = OpenedDatabase(context, options->Value("--db"));
+    std::vector<CatalogName> matching;
+    for (CatalogName& catalog : ListCatalogNames(database)) {
+        if (TryStrToInt(catalog.DiskNumber) == StrToInt(number) &&
+            (!options->Has("--name") || catalog.DiskName == options->Value("--name")))
+            matching.push_back(std::move(catalog));
     }
     if (matching.empty())
         throw Error(FormatMessage(msg::NoCatalogNumbered, number));
     if (matching.size() > 1)
         throw Error(FormatMessage(msg::SeveralCatalogsNumbered, number));
-    const std::string file =
-        CatalogFileName(matching[0].Name, matching[0].Number, settings.OpenDBCompressed);
-    const ResultList results = FindFile(settings, file, SearchCriteria(), ProgressLine(context));
+    const ResultList results = FindFile(database, CatalogScope::OneCatalog(matching[0]),
+                                        SearchCriteria(), ProgressLine(context));
     WriteRows(results, *options, context);
     return ExitSuccess;
 }
