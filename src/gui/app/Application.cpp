@@ -3,8 +3,6 @@
 #include "gui/app/SingleInstance.h"
 #include "gui/app/TForm_IntroImage.h"
 #include "gui/app/TForm_Main.h"
-#include "platform/QtSettingsStore.h"
-#include "platform/SystemDrives.h"
 #include "gui/scan/TForm_Progress.h"
 #include "gui/scan/TForm_Rename.h"
 #include "gui/scan/TForm_ScanCD.h"
@@ -15,6 +13,9 @@
 #include "gui/store/TForm_OpenDB.h"
 #include "gui/store/TForm_RenameDB.h"
 #include "gui/widgets/TForm_info.h"
+#include "platform/QtSettingsStore.h"
+#include "platform/SystemDrives.h"
+#include "store/DefaultDatabase.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -52,9 +53,11 @@ int RunApplication(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quillory"));
 
     Settings settings;
+    OpenDatabase openDatabase;
     QtSettingsStore store;
     TForm_IntroImage intro;
-    TForm_Main main(settings, store, [] { return FindFirstOpticalDrive(); });
+    TForm_Main main(settings, store, openDatabase,
+                    {KeepDefaultDatabaseCompressed, [] { return FindFirstOpticalDrive(); }});
     QObject::connect(&instance, &SingleInstance::RaiseRequested, &main,
                      [&main] { BringForward(main); });
     TForm_RenameDB renameDatabase(&main);
@@ -67,12 +70,12 @@ int RunApplication(int argc, char** argv) {
     intro.hide();
 
     TForm_info waitWindow(&main);
-    TForm_FindFile findFile(settings, main, waitWindow);
+    TForm_FindFile findFile(openDatabase, main, waitWindow, &main);
     TForm_Setup setup(settings, store, picker, &main);
-    TForm_ScanCD catalogManager(settings, renameCatalog, progress, &main);
-    TForm_SelectCatalog selectCatalog(settings, main);
-    TForm_OpenDB openDatabase(settings, main, renameDatabase, waitWindow);
-    main.SetDialogs({&intro, &setup, &openDatabase, &catalogManager, &findFile, &selectCatalog});
+    TForm_ScanCD catalogManager(settings, openDatabase, renameCatalog, progress, &main);
+    TForm_SelectCatalog selectCatalog(openDatabase, main, &main);
+    TForm_OpenDB databaseManager(settings, openDatabase, renameDatabase, waitWindow, &main);
+    main.SetDialogs({&intro, &setup, &databaseManager, &catalogManager, &findFile, &selectCatalog});
     CentreOnScreen(main);
     main.show();
     return app.exec();

@@ -1,35 +1,28 @@
 #include "gui/app/TForm_Main.h"
 
-#include "gui/widgets/BackgroundWork.h"
-#include "gui/widgets/CommandGuard.h"
-#include "gui/app/HelpWindow.h"
-#include "gui/widgets/MessageBoxes.h"
-#include "gui/widgets/ResultListModel.h"
-#include "gui/app/TForm_IntroImage.h"
-#include "common/Error.h"
+#include "common/FormatMessage.h"
 #include "common/Messages.h"
 #include "common/SortState.h"
-#include "output/CsvExport.h"
-#include "output/PrintLine.h"
-#include "output/PrinterTextStream.h"
-#include "gui/widgets/QtTextCanvas.h"
-#include "platform/Text.h"
+#include "gui/app/HelpWindow.h"
+#include "gui/app/TForm_IntroImage.h"
+#include "gui/output/ResultExporter.h"
+#include "gui/output/ResultPrinter.h"
 #include "gui/scan/TForm_ScanCD.h"
-#include "search/FindFile.h"
 #include "gui/search/TForm_FindFile.h"
 #include "gui/search/TForm_SelectCatalog.h"
 #include "gui/settings/TForm_Setup.h"
 #include "gui/store/TForm_OpenDB.h"
+#include "gui/widgets/BackgroundWork.h"
+#include "gui/widgets/CommandGuard.h"
+#include "gui/widgets/MessageBoxes.h"
+#include "gui/widgets/ResultListModel.h"
+#include "platform/Text.h"
+#include "store/Database.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -52,10 +45,12 @@ constexpr std::array<ResultKey, ResultColumnCount> ColumnKeys = {
 
 } // namespace
 
-TForm_Main::TForm_Main(Settings& settings, SettingsStore& store,
-                       FirstOpticalDriveQuery firstOpticalDrive, QWidget* parent)
-    : QMainWindow(parent), settings_(settings), store_(store),
-      helpWindow_(std::make_unique<HelpWindow>(this)) {
+TForm_Main::TForm_Main(Settings& settings, SettingsStore& store, const OpenDatabase& openDatabase,
+                       const FirstRunActions& firstRun, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), store_(store), openDatabase_(openDatabase),
+      helpWindow_(std::make_unique<HelpWindow>(this)),
+      exporter_(std::make_unique<ResultExporter>(this)),
+      printer_(std::make_unique<ResultPrinter>(this)) {
     setObjectName(QStringLiteral("TForm_Main"));
     setWindowTitle(QStringLiteral("Quillory"));
     CreateMenus();
@@ -67,13 +62,38 @@ TForm_Main::TForm_Main(Settings& settings, SettingsStore& store,
     resize(838,
            menuBar()->sizeHint().height() + ToolbarHeight + ResultListHeight + StatusBarHeight);
     DBOpenDisable();
-    FormCreate(std::move(firstOpticalDrive));
+    FormCreate(firstRun);
 }
 
 TForm_Main::~TForm_Main() = default;
 
-void TForm_Main::FormCreate(FirstOpticalDriveQuery firstOpticalDrive) {
-    RunGuarded(this, [&] { LoadSettings(store_, settings_, firstOpticalDrive); });
+void TForm_Main::FormCreate(const FirstRunActions& firstRun) {
+    RunGuarded(this, [&] { LoadSettings(store_, settings_, firstRun); });
+}
+
+void TForm_Main::SetDialogs(const MainWindowDialogs& dialogs) {
+    dialogs_ = dialogs;
+    if (!dialogs.OpenDB)
+        return;
+    connect(dialogs.OpenDB, &TForm_OpenDB::DatabaseOpened, this, [this] {
+        ShowOpenDatabase();
+        DBOpenEnable();
+    });
+    connect(dialogs.OpenDB, &TForm_OpenDB::OpenDatabaseChanged, this,
+            &TForm_Main::ShowOpenDatabase);
+    connect(dialogs.OpenDB, &TForm_OpenDB::OpenDatabaseDeleted, this,
+            &TForm_Main::ForgetOpenDatabase);
+}
+
+void TForm_Main::ShowOpenDatabase() {
+    SetStatusText(0, FromBytes(OpenDatabaseStatus(openDatabase_)));
+}
+
+void TForm_Main::ForgetOpenDatabase() {
+    SetStatusText(0, QString());
+    SetStatusText(1, QString());
+    model_->Clear();
+    DBOpenDisable();
 }
 
 QAction* TForm_Main::AddCommand(QWidget* container, const char* objectName, const QString& text,
@@ -249,56 +269,18 @@ QString TForm_Main::StatusText(int panel) const {
 
 void TForm_Main::Export1Click() {
     const auto count = static_cast<std::size_t>(model_->rowCount());
-    if (count == 0) {
+    if (count == 0)
         ShowErrorBox(this, msg::NothingToExport);
-        return;
-    }
-    if (!saveDialog_) {
-        saveDialog_ = new QFileDialog(this);
-        saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
-        saveDialog_->setFileMode(QFileDialog::AnyFile);
-        saveDialog_->setNameFilter(QStringLiteral("csv (*.csv)"));
-        saveDialog_->setDefaultSuffix(QStringLiteral("csv"));
-        saveDialog_->setOption(QFileDialog::DontConfirmOverwrite);
-    }
-    if (saveDialog_->exec() != QDialog::Accepted || saveDialog_->selectedFiles().isEmpty())
-        return;
-    const QString path = saveDialog_->selectedFiles().front();
-    saveDialog_->selectFile(path);
-    const BusyCursor busy;
-    RunWhileWaiting([&] { ExportCsv(rows_, count, ToBytes(path)); });
+    else
+        exporter_->Export(rows_, count);
 }
 
 void TForm_Main::Print1Click() {
     const auto count = static_cast<std::size_t>(model_->rowCount());
-    if (count == 0) {
+    if (count == 0)
         ShowErrorBox(this, msg::NothingToPrint);
-        return;
-    }
-    if (!printer_) {
-        // Printing to a file (a PDF) is ticked at the first showing.
-        printer_ = std::make_unique<QPrinter>();
-        printer_->setOutputFileName(QDir::home().filePath(QStringLiteral("Quillory.pdf")));
-        printDialog_ = new QPrintDialog(printer_.get(), this);
-        printDialog_->setOptions(QAbstractPrintDialog::PrintToFile);
-    }
-    if (printDialog_->exec() != QDialog::Accepted)
-        return;
-    const BusyCursor busy;
-    RunWhileWaiting([&] { PrintRows(*printer_, count); });
-}
-
-void TForm_Main::PrintRows(QPrinter& printer, std::size_t count) {
-    QPainter painter;
-    if (!painter.begin(&printer))
-        throw Error(msg::PrinterNotStarted);
-    QtTextCanvas canvas(printer, painter);
-    PrinterTextStream stream(canvas);
-    for (std::size_t i = 0; i < count; ++i) {
-        stream.Write(PrintLine(rows_.Row(i), settings_));
-        stream.NewLine();
-    }
-    painter.end();
+    else
+        printer_->Print(rows_, count, settings_);
 }
 
 void TForm_Main::Setup1Click() {
@@ -326,30 +308,31 @@ void TForm_Main::ScanCD1Click() {
 }
 
 void TForm_Main::ListAll1Click() {
-    if (settings_.OpenDBName.empty())
+    if (!openDatabase_.IsOpen())
         ShowErrorBox(this, msg::NoDatabaseOpen);
     else if (dialogs_.SelectCatalog)
         dialogs_.SelectCatalog->ListCatalogs();
 }
 
-void TForm_Main::RunSearch(const std::string& catalog, const SearchCriteria& criteria) {
+void TForm_Main::RunSearch(const CatalogScope& scope, const SearchCriteria& criteria) {
     // The searching threads report each catalog; the status bar is changed here.
-    const SearchProgress progress = [this](const std::string& diskName) {
+    const SearchProgress progress = [this](const SearchStep& step) {
         QMetaObject::invokeMethod(
             this,
-            [this, text = "Scanning Disk: " + FromBytes(diskName) + QString(17, ' ')] {
+            [this, text = FromBytes(FormatMessage(msg::StatusScanningDisk, step.DiskName))] {
                 SetStatusText(1, text);
             },
             Qt::QueuedConnection);
     };
     quillory::ResultList found;
-    RunWhileWaiting([&] { found = FindFile(settings_, catalog, criteria, progress); });
+    RunWhileWaiting([&] { found = FindFile(openDatabase_, scope, criteria, progress); });
     QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
     model_->Show(nullptr, 0);
     results_ = std::move(found);
     model_->Show(&rows_, results_.Size());
-    SetStatusText(0, "Open Database: " + FromBytes(settings_.OpenDBName));
-    SetStatusText(1, QStringLiteral("Item count: %1").arg(results_.Size()) + QString(7, ' '));
+    SetStatusText(0, FromBytes(FormatMessage(msg::StatusOpenDatabase, openDatabase_.Name)));
+    SetStatusText(1,
+                  FromBytes(FormatMessage(msg::StatusItemCount, std::to_string(results_.Size()))));
 }
 
 void TForm_Main::ListView1ColumnClick(int column) {
@@ -378,14 +361,14 @@ void TForm_Main::ToolButton1Click() {
 }
 
 void TForm_Main::Tool_ScanClick() {
-    if (settings_.OpenDBName.empty())
+    if (!openDatabase_.IsOpen())
         ShowErrorBox(this, msg::NoDatabaseOpen);
     else
         ScanCD1Click();
 }
 
 void TForm_Main::Tool_FindClick() {
-    if (settings_.OpenDBName.empty())
+    if (!openDatabase_.IsOpen())
         ShowErrorBox(this, msg::NoDatabaseOpen);
     else
         Find1Click();

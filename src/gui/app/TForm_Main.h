@@ -1,26 +1,26 @@
 #pragma once
 
+#include "gui/widgets/SearchRunner.h"
 #include "search/ListViewData.h"
 #include "search/ResultList.h"
-#include "search/SearchCriteria.h"
 #include "settings/LoadSettings.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
+#include "store/OpenDatabase.h"
 
 #include <QMainWindow>
 #include <array>
 #include <memory>
 
-class QFileDialog;
 class QLabel;
-class QPrintDialog;
-class QPrinter;
 class QTreeView;
 
 namespace quillory {
 
 class HelpWindow;
+class ResultExporter;
 class ResultListModel;
+class ResultPrinter;
 class TForm_IntroImage;
 class TForm_OpenDB;
 class TForm_FindFile;
@@ -41,17 +41,20 @@ struct MainWindowDialogs {
 
 // The main window: menus, toolbar, the result list and the two-panel status
 // bar. Every command starts here and is routed to the window that does the
-// work; errors a command does not handle reach the unexpected-error box.
-class TForm_Main final : public QMainWindow {
+// work; errors a command does not handle reach the unexpected-error box. The
+// dialogs tell it what they did through their signals and run searches
+// through its SearchRunner side.
+class TForm_Main final : public QMainWindow, public SearchRunner {
     Q_OBJECT
 public:
     // Creating the window loads the settings and applies the first-run rule; a
     // failure there is reported in the unexpected-error box and creation goes on.
-    TForm_Main(Settings& settings, SettingsStore& store, FirstOpticalDriveQuery firstOpticalDrive,
-               QWidget* parent = nullptr);
+    TForm_Main(Settings& settings, SettingsStore& store, const OpenDatabase& openDatabase,
+               const FirstRunActions& firstRun, QWidget* parent = nullptr);
     ~TForm_Main() override;
 
-    void SetDialogs(const MainWindowDialogs& dialogs) { dialogs_ = dialogs; }
+    // Attaches the dialogs the commands open, and listens to the database manager.
+    void SetDialogs(const MainWindowDialogs& dialogs);
 
     // Enables or disables exactly the ten commands that need an open database.
     void DBOpenEnable();
@@ -68,7 +71,7 @@ public:
     // Runs a search (or the listing of one catalog) of the open database and
     // shows its matches, sorted by name, with the progress and the outcome in
     // the status bar. A failure leaves the list as it was and is raised.
-    void RunSearch(const std::string& catalog, const SearchCriteria& criteria);
+    void RunSearch(const CatalogScope& scope, const SearchCriteria& criteria) override;
 
     // The click on the heading of column `column`: sorts by that column,
     // ascending on a new column and reversed on the same one.
@@ -94,7 +97,7 @@ public:
     void Tool_HelpClick();
 
 private:
-    void FormCreate(FirstOpticalDriveQuery firstOpticalDrive);
+    void FormCreate(const FirstRunActions& firstRun);
     void CreateMenus();
     void CreateToolbar();
     void CreateResultList();
@@ -102,22 +105,21 @@ private:
     QAction* AddCommand(QWidget* container, const char* objectName, const QString& text,
                         void (TForm_Main::*handler)());
     void SetDatabaseCommandsEnabled(bool enabled);
-    // Prints the first `count` rows on `printer`, one line each.
-    void PrintRows(QPrinter& printer, std::size_t count);
+    // What the database manager's signals change here.
+    void ShowOpenDatabase();
+    void ForgetOpenDatabase();
 
     Settings& settings_;
     SettingsStore& store_;
+    const OpenDatabase& openDatabase_;
     MainWindowDialogs dialogs_;
     ResultListModel* model_ = nullptr;
     QTreeView* view_ = nullptr;
     std::array<QLabel*, 2> statusPanels_{};
     std::array<QAction*, 10> databaseCommands_{};
     std::unique_ptr<HelpWindow> helpWindow_;
-    // The save and print dialogs live for the run, so they remember the last
-    // file name and whether to print to a file.
-    QFileDialog* saveDialog_ = nullptr;
-    std::unique_ptr<QPrinter> printer_;
-    QPrintDialog* printDialog_ = nullptr;
+    std::unique_ptr<ResultExporter> exporter_;
+    std::unique_ptr<ResultPrinter> printer_;
     quillory::ResultList results_;
     ResultListRows rows_{results_};
     int sortState_ = static_cast<int>(ResultKey::Name);

@@ -35,23 +35,23 @@ TForm_Rename::TForm_Rename(QWidget* parent)
     grid->addWidget(CancelButton, 3, 2, Qt::AlignLeft);
 }
 
-int TForm_Rename::ShowFor(const CatalogRow& row, std::function<void()> onRename) {
-    Edit_from_id->setText(FromBytes(row.Number));
-    Edit_to_id->setText(FromBytes(row.Number));
-    Edit_from_name->setText(FromBytes(row.Name));
-    Edit_to_name->setText(FromBytes(row.Name));
+int TForm_Rename::ShowFor(const CatalogName& row, std::function<void()> onRename) {
+    Edit_from_id->setText(FromBytes(row.DiskNumber));
+    Edit_to_id->setText(FromBytes(row.DiskNumber));
+    Edit_from_name->setText(FromBytes(row.DiskName));
+    Edit_to_name->setText(FromBytes(row.DiskName));
     Edit_from_id->setEnabled(false);
     Edit_from_name->setEnabled(false);
     Edit_to_id->setFocus();
     return RunWith(std::move(onRename));
 }
 
-CatalogRow TForm_Rename::From() const {
-    return {ToBytes(Edit_from_id->text()), ToBytes(Edit_from_name->text())};
+CatalogName TForm_Rename::From() const {
+    return {ToBytes(Edit_from_name->text()), ToBytes(Edit_from_id->text())};
 }
 
-CatalogRow TForm_Rename::To() const {
-    return {ToBytes(Edit_to_id->text()), ToBytes(Edit_to_name->text())};
+CatalogName TForm_Rename::To() const {
+    return {ToBytes(Edit_to_name->text()), ToBytes(Edit_to_id->text())};
 }
 
 } // namespace quillory

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gui/widgets/RenameDialog.h"
-#include "scan/CatalogList.h"
+#include "store/CatalogName.h"
 
 class QLineEdit;
 
@@ -16,9 +16,9 @@ public:
 
     // Fills both rows with `row` and shows the dialog modally; `onRename` runs
     // when "Rename" is pressed and decides whether the dialog closes.
-    int ShowFor(const CatalogRow& row, std::function<void()> onRename);
-    CatalogRow From() const;
-    CatalogRow To() const;
+    int ShowFor(const CatalogName& row, std::function<void()> onRename);
+    CatalogName From() const;
+    CatalogName To() const;
 
     QLineEdit* Edit_from_id;
     QLineEdit* Edit_from_name;

@@ -1,17 +1,18 @@
 #include "gui/scan/TForm_ScanCD.h"
 
-#include "gui/widgets/BackgroundWork.h"
-#include "gui/widgets/CommandGuard.h"
-#include "gui/widgets/MessageBoxes.h"
 #include "common/Error.h"
+#include "common/IntegerConversion.h"
 #include "common/Messages.h"
-#include "platform/SystemDrives.h"
-#include "platform/Text.h"
-#include "scan/ScanCD.h"
-#include "gui/widgets/CatalogListView.h"
 #include "gui/scan/TForm_Progress.h"
 #include "gui/scan/TForm_Rename.h"
-#include "common/IntegerConversion.h"
+#include "gui/widgets/BackgroundWork.h"
+#include "gui/widgets/CatalogListView.h"
+#include "gui/widgets/CommandGuard.h"
+#include "gui/widgets/MessageBoxes.h"
+#include "platform/SystemDrives.h"
+#include "platform/Text.h"
+#include "scan/CatalogList.h"
+#include "scan/ScanCD.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -21,11 +22,11 @@
 
 namespace quillory {
 
-TForm_ScanCD::TForm_ScanCD(Settings& settings, TForm_Rename& renameDialog, TForm_Progress& progress,
-                           QWidget* parent)
+TForm_ScanCD::TForm_ScanCD(const Settings& settings, const OpenDatabase& openDatabase,
+                           TForm_Rename& renameDialog, TForm_Progress& progress, QWidget* parent)
     : QDialog(parent), ListView1(new CatalogListView(sortState_, 335, this)),
       Edit_CDName(new QLineEdit(this)), Edit_CDNum(new QLineEdit(this)), settings_(settings),
-      renameDialog_(renameDialog), progress_(progress) {
+      openDatabase_(openDatabase), renameDialog_(renameDialog), progress_(progress) {
     setObjectName(QStringLiteral("Form_ScanCD"));
     setWindowTitle(QStringLiteral("Manage Catalog"));
     resize(495, 441);
@@ -76,9 +77,9 @@ TForm_ScanCD::TForm_ScanCD(Settings& settings, TForm_Rename& renameDialog, TForm
     setTabOrder(importLabel, remove);
     setTabOrder(remove, rename);
 
-    connect(ListView1, &CatalogListView::RowSelected, this, [this](const CatalogRow& row) {
-        Edit_CDNum->setText(FromBytes(row.Number));
-        Edit_CDName->setText(FromBytes(row.Name));
+    connect(ListView1, &CatalogListView::RowSelected, this, [this](const CatalogName& row) {
+        Edit_CDNum->setText(FromBytes(row.DiskNumber));
+        Edit_CDName->setText(FromBytes(row.DiskName));
     });
 }
 
@@ -90,7 +91,7 @@ void TForm_ScanCD::ScanCD1Click() {
 
 void TForm_ScanCD::PrepareManageCatalog() {
     ListView1->SetRows({});
-    ListView1->SetRows(ListCatalogRows(settings_));
+    ListView1->SetRows(ListCatalogNames(openDatabase_));
     Edit_CDNum->setText(QString::number(NextDiskNumber(ListView1->Rows())));
 }
 
@@ -107,13 +108,14 @@ void TForm_ScanCD::Button_AddCDClick() {
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     progress_.BeginScan();
-    if (Edit_CDName->text().isEmpty())
-        Edit_CDName->setText(QStringLiteral("Default"));
-    const std::string name = ToBytes(Edit_CDName->text());
+    Edit_CDName->setText(FromBytes(DiskNameOrDefault(ToBytes(Edit_CDName->text()))));
+    const CatalogName disk{ToBytes(Edit_CDName->text()), number};
 
     ScanResult result;
     try {
-        RunWhileWaiting([&] { result = ScanCD(settings_, name, number, ReadMountedVolumes()); });
+        RunWhileWaiting([&] {
+            result = ScanCD(openDatabase_, settings_.InputDir, disk, ReadMountedVolumes());
+        });
     } catch (...) {
         progress_.EndScan();
         throw;
@@ -122,7 +124,7 @@ void TForm_ScanCD::Button_AddCDClick() {
     if (result.Outcome == ScanOutcome::NotAvailable)
         ShowErrorBox(this, msg::DiskNotAvailable);
     if (result.Outcome == ScanOutcome::Written)
-        ListView1->AppendRow({number, name});
+        ListView1->AppendRow(disk);
     if (result.Outcome != ScanOutcome::NotAvailable)
         Edit_CDNum->setText(QString::number(static_cast<long long>(StrToInt(number)) + 1));
     Edit_CDName->clear();
@@ -140,17 +142,17 @@ void TForm_ScanCD::Button_RenameClick() {
 }
 
 void TForm_ScanCD::RenameDialogRenameClick() {
-    const CatalogRow to = renameDialog_.To();
+    const CatalogName to = renameDialog_.To();
     // An empty, non-integer or unusable new id or name keeps the dialog open.
-    if (to.Number.empty() || to.Name.empty()) {
+    if (to.DiskNumber.empty() || to.DiskName.empty()) {
         ShowErrorBox(&renameDialog_, msg::ErrorRenamingCatalog);
         return;
     }
-    if (!PassesOrShowsError(&renameDialog_, [&] { CheckDiskNumber(to.Number); }) ||
-        !PassesOrShowsError(&renameDialog_, [&] { CheckDiskName(to.Name); }))
+    if (!PassesOrShowsError(&renameDialog_, [&] { CheckDiskNumber(to.DiskNumber); }) ||
+        !PassesOrShowsError(&renameDialog_, [&] { CheckDiskName(to.DiskName); }))
         return;
     const bool renamed = PassesOrShowsError(
-        &renameDialog_, [&] { RenameCatalog(settings_, renameDialog_.From(), to); });
+        &renameDialog_, [&] { RenameCatalog(openDatabase_, renameDialog_.From(), to); });
     renameDialog_.accept();
     if (renamed)
         PrepareManageCatalog();
@@ -164,7 +166,7 @@ void TForm_ScanCD::Button_DeleteClick() {
     }
     if (!AskWarningBox(this, msg::ConfirmDeleteFile))
         return;
-    DeleteCatalog(settings_, *row);
+    DeleteCatalog(openDatabase_, *row);
     PrepareManageCatalog();
     Edit_CDNum->clear();
     Edit_CDName->clear();

@@ -2,6 +2,7 @@
 
 #include "scan/CatalogList.h"
 #include "settings/Settings.h"
+#include "store/OpenDatabase.h"
 
 #include <QDialog>
 
@@ -18,8 +19,8 @@ class TForm_Rename;
 class TForm_ScanCD final : public QDialog {
     Q_OBJECT
 public:
-    TForm_ScanCD(Settings& settings, TForm_Rename& renameDialog, TForm_Progress& progress,
-                 QWidget* parent);
+    TForm_ScanCD(const Settings& settings, const OpenDatabase& openDatabase,
+                 TForm_Rename& renameDialog, TForm_Progress& progress, QWidget* parent);
 
     // Opens the manager: fills it, proposes the next number, shows it modally.
     void ScanCD1Click();
@@ -37,7 +38,8 @@ public:
 private:
     void RenameDialogRenameClick();
 
-    Settings& settings_;
+    const Settings& settings_;
+    const OpenDatabase& openDatabase_;
     TForm_Rename& renameDialog_;
     TForm_Progress& progress_;
     int sortState_ = NumberColumn;

@@ -3,12 +3,12 @@
 #include "gui/widgets/BackgroundWork.h"
 #include "gui/widgets/CommandGuard.h"
 #include "gui/widgets/MessageBoxes.h"
-#include "gui/app/TForm_Main.h"
+#include "gui/widgets/SearchRunner.h"
+#include "gui/widgets/TForm_info.h"
 #include "platform/Text.h"
 #include "scan/CatalogList.h"
 #include "search/DayNumber.h"
 #include "search/FindFile.h"
-#include "gui/widgets/TForm_info.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -43,8 +43,9 @@ void Refill(QComboBox* box, const QStringList& entries) {
 
 } // namespace
 
-TForm_FindFile::TForm_FindFile(Settings& settings, TForm_Main& main, TForm_info& waitWindow)
-    : QDialog(&main), CheckBox_Name(new QCheckBox(QStringLiteral("File Name"), this)),
+TForm_FindFile::TForm_FindFile(const OpenDatabase& openDatabase, SearchRunner& searches,
+                               TForm_info& waitWindow, QWidget* parent)
+    : QDialog(parent), CheckBox_Name(new QCheckBox(QStringLiteral("File Name"), this)),
       CheckBox_DirectoryName(new QCheckBox(QStringLiteral("Directory"), this)),
       Edit1(new QLineEdit(this)), CheckBox_CDName(new QCheckBox(QStringLiteral("CDName"), this)),
       ComboBox_CDName(new QComboBox(this)),
@@ -54,8 +55,9 @@ TForm_FindFile::TForm_FindFile(Settings& settings, TForm_Main& main, TForm_info&
       StartDate(new QDateEdit(QDate(2003, 2, 2), this)),
       StartTime(new QTimeEdit(QTime(0, 0, 0), this)),
       EndDate(new QDateEdit(QDate(2003, 2, 2), this)),
-      EndTime(new QTimeEdit(QTime(23, 59, 59), this)), settings_(settings), main_(main),
-      waitWindow_(waitWindow), startLabel_(new QLabel(QStringLiteral("Start:"), this)),
+      EndTime(new QTimeEdit(QTime(23, 59, 59), this)), openDatabase_(openDatabase),
+      searches_(searches), waitWindow_(waitWindow),
+      startLabel_(new QLabel(QStringLiteral("Start:"), this)),
       endLabel_(new QLabel(QStringLiteral("End:"), this)) {
     setObjectName(QStringLiteral("TForm_FindFile"));
     setWindowTitle(QStringLiteral("Find File"));
@@ -148,11 +150,11 @@ void TForm_FindFile::FillDropDownLists() {
     QStringList names;
     std::set<QString> seenNames;
     std::set<QString> numbers;
-    for (const CatalogRow& row : ListCatalogRows(settings_)) {
-        const QString name = FromBytes(row.Name);
+    for (const CatalogName& catalog : ListCatalogNames(openDatabase_)) {
+        const QString name = FromBytes(catalog.DiskName);
         if (seenNames.insert(name).second)
             names << name;
-        numbers.insert(FromBytes(row.Number));
+        numbers.insert(FromBytes(catalog.DiskNumber));
     }
     Refill(ComboBox_CDName, names);
     Refill(ComboBox_CDNum, QStringList(numbers.begin(), numbers.end()));
@@ -180,7 +182,7 @@ void TForm_FindFile::Button_FindClick() {
     {
         const BusyCursor busy(&waitWindow_);
         waitWindow_.ShowWith(QStringLiteral("     Scanning Database"));
-        main_.RunSearch(AllCatalogs, criteria);
+        searches_.RunSearch(CatalogScope::EveryCatalog(), criteria);
     }
     accept();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "search/FindForm.h"
-#include "settings/Settings.h"
+#include "store/OpenDatabase.h"
 
 #include <QDialog>
 
@@ -14,7 +14,7 @@ class QTimeEdit;
 
 namespace quillory {
 
-class TForm_Main;
+class SearchRunner;
 class TForm_info;
 
 // "Find File": what to look for in names and directories, which disks, and a
@@ -22,7 +22,8 @@ class TForm_info;
 class TForm_FindFile final : public QDialog {
     Q_OBJECT
 public:
-    TForm_FindFile(Settings& settings, TForm_Main& main, TForm_info& waitWindow);
+    TForm_FindFile(const OpenDatabase& openDatabase, SearchRunner& searches, TForm_info& waitWindow,
+                   QWidget* parent);
 
     // Refills the two drop-down lists from the open database's catalogs and
     // shows the dialog modally.
@@ -48,8 +49,8 @@ private:
     void FillDropDownLists();
     void UpdateEnabled();
 
-    Settings& settings_;
-    TForm_Main& main_;
+    const OpenDatabase& openDatabase_;
+    SearchRunner& searches_;
     TForm_info& waitWindow_;
     QLabel* startLabel_;
     QLabel* endLabel_;

@@ -1,10 +1,9 @@
 #include "gui/search/TForm_SelectCatalog.h"
 
-#include "gui/widgets/CommandGuard.h"
-#include "gui/app/TForm_Main.h"
-#include "scan/CatalogList.h"
 #include "gui/widgets/CatalogListView.h"
-#include "store/CatalogName.h"
+#include "gui/widgets/CommandGuard.h"
+#include "gui/widgets/SearchRunner.h"
+#include "scan/CatalogList.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -12,9 +11,11 @@
 
 namespace quillory {
 
-TForm_SelectCatalog::TForm_SelectCatalog(Settings& settings, TForm_Main& main)
-    : QDialog(&main), ListView1(new CatalogListView(selectionSortState_, 370, this)),
-      ActionButton(new QPushButton(QStringLiteral("OK"), this)), settings_(settings), main_(main) {
+TForm_SelectCatalog::TForm_SelectCatalog(const OpenDatabase& openDatabase, SearchRunner& searches,
+                                         QWidget* parent)
+    : QDialog(parent), ListView1(new CatalogListView(selectionSortState_, 370, this)),
+      ActionButton(new QPushButton(QStringLiteral("OK"), this)), openDatabase_(openDatabase),
+      searches_(searches) {
     setObjectName(QStringLiteral("TForm_SelectCatalog"));
     setWindowTitle(QStringLiteral("Select Catalog"));
     resize(470, 400);
@@ -43,7 +44,7 @@ void TForm_SelectCatalog::ListCatalogs() {
 }
 
 void TForm_SelectCatalog::FindRecord() {
-    ListView1->SetRows(ListCatalogRows(settings_));
+    ListView1->SetRows(ListCatalogNames(openDatabase_));
 }
 
 void TForm_SelectCatalog::Button_ListClick() {
@@ -51,8 +52,7 @@ void TForm_SelectCatalog::Button_ListClick() {
     if (!row)
         return;
     accept();
-    main_.RunSearch(CatalogFileName(row->Name, row->Number, settings_.OpenDBCompressed),
-                    SearchCriteria());
+    searches_.RunSearch(CatalogScope::OneCatalog(*row), SearchCriteria());
 }
 
 } // namespace quillory

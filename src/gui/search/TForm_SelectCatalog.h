@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Settings.h"
+#include "store/OpenDatabase.h"
 
 #include <QDialog>
 #include <functional>
@@ -10,14 +10,14 @@ class QPushButton;
 namespace quillory {
 
 class CatalogListView;
-class TForm_Main;
+class SearchRunner;
 
 // "Select Catalog": the open database's catalogs, sortable by number and
 // name, and an action button whose caption and action the opening command sets.
 class TForm_SelectCatalog final : public QDialog {
     Q_OBJECT
 public:
-    TForm_SelectCatalog(Settings& settings, TForm_Main& main);
+    TForm_SelectCatalog(const OpenDatabase& openDatabase, SearchRunner& searches, QWidget* parent);
 
     // "List Disk Catalog": fills the list and shows it with the "List" action.
     void ListCatalogs();
@@ -30,8 +30,8 @@ public:
     QPushButton* ActionButton;
 
 private:
-    Settings& settings_;
-    TForm_Main& main_;
+    const OpenDatabase& openDatabase_;
+    SearchRunner& searches_;
     std::function<void()> action_;
     int selectionSortState_ = 1;
 };

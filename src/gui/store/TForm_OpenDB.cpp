@@ -1,18 +1,16 @@
 #include "gui/store/TForm_OpenDB.h"
 
-#include "gui/widgets/BackgroundWork.h"
-#include "gui/widgets/CommandGuard.h"
-#include "gui/widgets/MessageBoxes.h"
-#include "gui/widgets/ResultListModel.h"
-#include "gui/app/TForm_Main.h"
 #include "common/Error.h"
 #include "common/Messages.h"
 #include "common/Path.h"
+#include "gui/store/TForm_RenameDB.h"
+#include "gui/widgets/BackgroundWork.h"
+#include "gui/widgets/CommandGuard.h"
+#include "gui/widgets/MessageBoxes.h"
+#include "gui/widgets/TForm_info.h"
 #include "platform/Text.h"
 #include "store/CompressionMode.h"
 #include "store/Database.h"
-#include "gui/store/TForm_RenameDB.h"
-#include "gui/widgets/TForm_info.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -24,11 +22,12 @@
 
 namespace quillory {
 
-TForm_OpenDB::TForm_OpenDB(Settings& settings, TForm_Main& main, TForm_RenameDB& renameDialog,
-                           TForm_info& waitWindow)
-    : QDialog(&main), ListView1(new QTreeWidget(this)), Edit_DBName(new QLineEdit(this)),
+TForm_OpenDB::TForm_OpenDB(const Settings& settings, OpenDatabase& openDatabase,
+                           TForm_RenameDB& renameDialog, TForm_info& waitWindow, QWidget* parent)
+    : QDialog(parent), ListView1(new QTreeWidget(this)), Edit_DBName(new QLineEdit(this)),
       CheckBox_Compress(new QCheckBox(QStringLiteral("Compress Database"), this)),
-      settings_(settings), main_(main), renameDialog_(renameDialog), waitWindow_(waitWindow) {
+      settings_(settings), openDatabase_(openDatabase), renameDialog_(renameDialog),
+      waitWindow_(waitWindow) {
     setObjectName(QStringLiteral("Form_OpenDB"));
     setWindowTitle(QStringLiteral("Select Database"));
     resize(420, 360);
@@ -109,9 +108,9 @@ void TForm_OpenDB::Button_OpenClick() {
     const std::string name = ToBytes(Edit_DBName->text());
     if (name.empty() || !AcceptableName(name))
         return;
-    OpenDatabase(settings_, name, CheckBox_Compress->isChecked());
-    main_.SetStatusText(0, FromBytes(OpenDatabaseStatus(settings_)));
-    main_.DBOpenEnable();
+    openDatabase_ =
+        OpenOrCreateDatabase(settings_.DatabaseDir, name, CheckBox_Compress->isChecked());
+    emit DatabaseOpened();
     accept();
     ListView1->clear();
 }
@@ -124,12 +123,8 @@ void TForm_OpenDB::Button_DeleteClick() {
     }
     if (!AskWarningBox(this, msg::ConfirmDeleteDatabase))
         return;
-    if (DeleteDatabase(settings_, ToBytes(name))) {
-        main_.SetStatusText(0, QString());
-        main_.SetStatusText(1, QString());
-        main_.ResultList().Clear();
-        main_.DBOpenDisable();
-    }
+    if (DeleteDatabase(settings_.DatabaseDir, openDatabase_, ToBytes(name)))
+        emit OpenDatabaseDeleted();
     ShowDBForm();
     Edit_DBName->clear();
 }
@@ -155,14 +150,15 @@ void TForm_OpenDB::RenameDialogRenameClick(const std::string& oldName) {
         return;
     bool renamedOpenDatabase = false;
     try {
-        renamedOpenDatabase = RenameDatabase(settings_, oldName, newName);
+        renamedOpenDatabase =
+            RenameDatabase(settings_.DatabaseDir, openDatabase_, oldName, newName);
     } catch (const Error& error) {
         ShowErrorBox(&renameDialog_, error.what());
     }
     renameDialog_.accept();
     ShowDBForm();
     if (renamedOpenDatabase)
-        main_.SetStatusText(0, FromBytes(OpenDatabaseStatus(settings_)));
+        emit OpenDatabaseChanged();
 }
 
 void TForm_OpenDB::Button_CancelClick() {
@@ -192,9 +188,9 @@ void TForm_OpenDB::CheckBox_CompressClick() {
         throw;
     }
     // The open database's form follows its conversion, so its catalogs stay visible.
-    if (path == settings_.OpenDBPath) {
-        settings_.OpenDBCompressed = compress;
-        main_.SetStatusText(0, FromBytes(OpenDatabaseStatus(settings_)));
+    if (path == openDatabase_.Path) {
+        openDatabase_.Compressed = compress;
+        emit OpenDatabaseChanged();
     }
     ShowDBForm();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/Settings.h"
+#include "store/OpenDatabase.h"
 
 #include <QDialog>
 
@@ -10,18 +11,17 @@ class QTreeWidget;
 
 namespace quillory {
 
-class TForm_Main;
 class TForm_RenameDB;
 class TForm_info;
 
 // "Select Database": lists the databases under the database root and opens,
 // creates, renames, deletes and converts them. Opening a database makes it the
-// open database of the run and enables the main window's database commands.
+// open database of the run; its signals tell the window that shows it.
 class TForm_OpenDB final : public QDialog {
     Q_OBJECT
 public:
-    TForm_OpenDB(Settings& settings, TForm_Main& main, TForm_RenameDB& renameDialog,
-                 TForm_info& waitWindow);
+    TForm_OpenDB(const Settings& settings, OpenDatabase& openDatabase, TForm_RenameDB& renameDialog,
+                 TForm_info& waitWindow, QWidget* parent);
 
     // Fills the list and shows the dialog modally.
     void OpenDBClick();
@@ -38,6 +38,14 @@ public:
     QLineEdit* Edit_DBName;
     QCheckBox* CheckBox_Compress;
 
+signals:
+    // A database was opened (or created): the database commands may run.
+    void DatabaseOpened();
+    // The open database was renamed or converted: its status shows anew.
+    void OpenDatabaseChanged();
+    // The open database was deleted: nothing is open for the commands any more.
+    void OpenDatabaseDeleted();
+
 private:
     void ListView1SelectItem();
     void RenameDialogRenameClick(const std::string& oldName);
@@ -45,8 +53,8 @@ private:
     // Refuses a bad name with the error box; true when the name may be used.
     bool AcceptableName(const std::string& name);
 
-    Settings& settings_;
-    TForm_Main& main_;
+    const Settings& settings_;
+    OpenDatabase& openDatabase_;
     TForm_RenameDB& renameDialog_;
     TForm_info& waitWindow_;
 };

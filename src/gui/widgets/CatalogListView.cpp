@@ -27,12 +27,12 @@ CatalogListView::CatalogListView(int& sortState, int nameWidth, QWidget* parent)
     });
 }
 
-void CatalogListView::SetRows(std::vector<CatalogRow> rows) {
+void CatalogListView::SetRows(std::vector<CatalogName> rows) {
     rows_ = std::move(rows);
     Sort(NumberColumn, true);
 }
 
-void CatalogListView::AppendRow(CatalogRow row) {
+void CatalogListView::AppendRow(CatalogName row) {
     rows_.push_back(std::move(row));
     Show();
 }
@@ -47,7 +47,7 @@ void CatalogListView::ColumnClick(int column) {
     Sort(order.Key, order.Ascending);
 }
 
-std::optional<CatalogRow> CatalogListView::SelectedRow() const {
+std::optional<CatalogName> CatalogListView::SelectedRow() const {
     const auto selected = selectedItems();
     if (selected.isEmpty())
         return std::nullopt;
@@ -55,7 +55,7 @@ std::optional<CatalogRow> CatalogListView::SelectedRow() const {
 }
 
 void CatalogListView::Sort(int key, bool ascending) {
-    SortCatalogRows(rows_, key, ascending);
+    SortCatalogNames(rows_, key, ascending);
     Show();
 }
 
@@ -64,8 +64,8 @@ void CatalogListView::Show() {
     clear();
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(rows_.size()));
-    for (const CatalogRow& row : rows_)
-        items.append(new QTreeWidgetItem({FromBytes(row.Number), FromBytes(row.Name)}));
+    for (const CatalogName& row : rows_)
+        items.append(new QTreeWidgetItem({FromBytes(row.DiskNumber), FromBytes(row.DiskName)}));
     addTopLevelItems(items);
 }
 

@@ -18,26 +18,26 @@ public:
     CatalogListView(int& sortState, int nameWidth, QWidget* parent);
 
     // Shows `rows` sorted by number, ascending; the sort state is not changed.
-    void SetRows(std::vector<CatalogRow> rows);
+    void SetRows(std::vector<CatalogName> rows);
     // Adds a row at the end; SortAgain puts it in its place.
-    void AppendRow(CatalogRow row);
+    void AppendRow(CatalogName row);
     // Sorts again in the order the sort state stands for.
     void SortAgain();
     // The click on heading `column` (0 "id#", 1 "Name").
     void ColumnClick(int column);
 
-    std::optional<CatalogRow> SelectedRow() const;
-    const std::vector<CatalogRow>& Rows() const { return rows_; }
+    std::optional<CatalogName> SelectedRow() const;
+    const std::vector<CatalogName>& Rows() const { return rows_; }
 
 signals:
-    void RowSelected(const quillory::CatalogRow& row);
+    void RowSelected(const quillory::CatalogName& row);
 
 private:
     void Sort(int key, bool ascending);
     void Show();
 
     int& sortState_;
-    std::vector<CatalogRow> rows_;
+    std::vector<CatalogName> rows_;
 };
 
 } // namespace quillory

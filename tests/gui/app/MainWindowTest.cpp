@@ -1,6 +1,6 @@
+#include "gui/app/TForm_Main.h"
 #include "gui/support/BoxRecorder.h"
 #include "gui/widgets/ResultListModel.h"
-#include "gui/app/TForm_Main.h"
 #include "support/MemorySettingsStore.h"
 
 #include <QAction>
@@ -44,9 +44,10 @@ class MainWindowTest : public QObject {
 
     MemorySettingsStore store;
     Settings settings;
+    OpenDatabase openDatabase;
 
     std::unique_ptr<TForm_Main> MakeWindow() {
-        return std::make_unique<TForm_Main>(settings, store, [] { return std::string(); });
+        return std::make_unique<TForm_Main>(settings, store, openDatabase, FirstRunActions());
     }
 
     static QAction* Command(TForm_Main& window, const QString& name) {

@@ -1,9 +1,9 @@
-#include "gui/support/BoxRecorder.h"
 #include "common/Messages.h"
-#include "gui/widgets/CatalogListView.h"
 #include "gui/scan/TForm_Progress.h"
 #include "gui/scan/TForm_Rename.h"
 #include "gui/scan/TForm_ScanCD.h"
+#include "gui/support/BoxRecorder.h"
+#include "gui/widgets/CatalogListView.h"
 #include "support/DirectorySnapshot.h"
 #include "support/TempDir.h"
 
@@ -28,11 +28,12 @@ class CatalogManagerTest : public QObject {
 
     std::unique_ptr<test::TempDir> temp;
     Settings settings;
+    OpenDatabase openDatabase;
     std::unique_ptr<TForm_Rename> rename;
     std::unique_ptr<TForm_Progress> progress;
     std::unique_ptr<TForm_ScanCD> form;
 
-    std::string Db(const std::string& name) const { return settings.OpenDBPath + name; }
+    std::string Db(const std::string& name) const { return openDatabase.Path + name; }
 
     // Catalogs whose content is their own file name.
     void Catalogs(std::initializer_list<const char*> names) {
@@ -90,16 +91,17 @@ private slots:
     void init() {
         temp = std::make_unique<test::TempDir>();
         settings = Settings();
-        settings.OpenDBPath = temp->File("db/");
+        openDatabase = OpenDatabase();
+        openDatabase.Path = temp->File("db/");
         settings.InputDir = temp->File("disk/");
         fs::create_directories(settings.InputDir + "docs");
-        fs::create_directory(settings.OpenDBPath);
+        fs::create_directory(openDatabase.Path);
         WriteFile(Db("VLR_STD"), "Quillory v1.0\r\n");
         WriteFile(settings.InputDir + "docs/a.doc", "text");
         WriteFile(settings.InputDir + "readme.txt", "hello");
         rename = std::make_unique<TForm_Rename>();
         progress = std::make_unique<TForm_Progress>(nullptr);
-        form = std::make_unique<TForm_ScanCD>(settings, *rename, *progress, nullptr);
+        form = std::make_unique<TForm_ScanCD>(settings, openDatabase, *rename, *progress, nullptr);
     }
 
     void cleanup() {
@@ -144,7 +146,7 @@ private slots:
     void invalidFieldsAreRefusedAndChangeNothing() {
         Catalogs({"A!3.txt"});
         form->PrepareManageCatalog();
-        const auto before = Snapshot(settings.OpenDBPath);
+        const auto before = Snapshot(openDatabase.Path);
         const QList<std::tuple<QString, QString, const char*>> cases = {
             {"x", "Disk", msg::DiskNumberNotInteger},
             {"", "Disk", msg::DiskNumberNotInteger},
@@ -161,7 +163,7 @@ private slots:
             QCOMPARE(form->Edit_CDName->text(), name);
         }
         QCOMPARE(Shown(), QStringList{"3 A"});
-        QVERIFY(Snapshot(settings.OpenDBPath) == before);
+        QVERIFY(Snapshot(openDatabase.Path) == before);
     }
 
     void unavailableDiskEmptiesTheNameAndKeepsTheNumber() {
@@ -174,7 +176,7 @@ private slots:
         QCOMPARE(boxes.Boxes[0].Text, QString("Disk not available to scan. Please retry."));
         QCOMPARE(form->Edit_CDNum->text(), QString("5"));
         QCOMPARE(form->Edit_CDName->text(), QString());
-        QCOMPARE(Snapshot(settings.OpenDBPath).size(), std::size_t(1));
+        QCOMPARE(Snapshot(openDatabase.Path).size(), std::size_t(1));
     }
 
     void selectingAndClickingSortTheRows() {
@@ -215,7 +217,7 @@ private slots:
         form->Button_RenameClick();
         QCOMPARE(boxes.Boxes.size(), std::size_t(1));
         QCOMPARE(boxes.Boxes[0].Text, QString("Please select a file to rename."));
-        const auto before = Snapshot(settings.OpenDBPath);
+        const auto before = Snapshot(openDatabase.Path);
 
         Select("3");
         bool open = RenameWith([&] {
@@ -227,7 +229,7 @@ private slots:
         QVERIFY(!open);
         QCOMPARE(boxes.Boxes.size(), std::size_t(2));
         QCOMPARE(boxes.Boxes[1].Text, QString("Error renaming catalog."));
-        QVERIFY(Snapshot(settings.OpenDBPath) == before);
+        QVERIFY(Snapshot(openDatabase.Path) == before);
 
         Select("3");
         open = RenameWith([&] {
@@ -240,7 +242,7 @@ private slots:
         QCOMPARE(boxes.Boxes[2].Text, QString(msg::DiskNameWithBang));
         QCOMPARE(boxes.Boxes[3].Text, QString(msg::DiskNumberNotInteger));
         QCOMPARE(boxes.Boxes[4].Text, QString(msg::ErrorRenamingCatalog));
-        QVERIFY(Snapshot(settings.OpenDBPath) == before);
+        QVERIFY(Snapshot(openDatabase.Path) == before);
 
         Select("3");
         open = RenameWith([&] { PressRename("5", "C"); });

@@ -1,16 +1,16 @@
-#include "gui/support/BoxRecorder.h"
-#include "gui/widgets/ResultListModel.h"
 #include "gui/app/TForm_Main.h"
-#include "output/PrintLine.h"
-#include "output/PrinterTextStream.h"
-#include "gui/widgets/QtTextCanvas.h"
-#include "gui/widgets/CatalogListView.h"
-#include "search/DayNumber.h"
-#include "search/FindFile.h"
 #include "gui/search/TForm_FindFile.h"
 #include "gui/search/TForm_SelectCatalog.h"
-#include "store/CatalogRecord.h"
+#include "gui/support/BoxRecorder.h"
+#include "gui/widgets/CatalogListView.h"
+#include "gui/widgets/QtTextCanvas.h"
+#include "gui/widgets/ResultListModel.h"
 #include "gui/widgets/TForm_info.h"
+#include "output/PrintLine.h"
+#include "output/PrinterTextStream.h"
+#include "search/DayNumber.h"
+#include "search/FindFile.h"
+#include "store/CatalogRecord.h"
 #include "support/MemorySettingsStore.h"
 #include "support/TempDir.h"
 
@@ -44,6 +44,7 @@ class SearchWindowTest : public QObject {
     std::unique_ptr<test::TempDir> temp;
     MemorySettingsStore store;
     Settings settings;
+    OpenDatabase openDatabase;
     std::unique_ptr<TForm_Main> main;
     std::unique_ptr<TForm_info> wait;
     std::unique_ptr<TForm_FindFile> find;
@@ -59,7 +60,7 @@ class SearchWindowTest : public QObject {
         for (const Entry& entry : entries)
             AppendRecord(text, entry.Size == 0 ? EntryKind::Directory : EntryKind::File, entry.Name,
                          "\\", {5, 3, 2003, 10, 4, 0}, entry.Size);
-        WriteFile(settings.OpenDBPath + file, text);
+        WriteFile(openDatabase.Path + file, text);
     }
 
     // Runs `inside` once `show` has the dialog up, and closes the dialog if it
@@ -131,19 +132,17 @@ private slots:
         store = MemorySettingsStore();
         store.Present = false;
         settings = Settings();
-        main = std::make_unique<TForm_Main>(settings, store, [] { return std::string(); });
-        settings.OpenDBName = "Search";
-        settings.OpenDBPath = temp->File("Search/");
-        settings.OpenDBCompressed = false;
-        fs::create_directory(settings.OpenDBPath);
-        WriteFile(settings.OpenDBPath + "VLR_STD", "Quillory v1.0\r\n");
+        openDatabase = {"Search", temp->File("Search/"), false};
+        main = std::make_unique<TForm_Main>(settings, store, openDatabase, FirstRunActions());
+        fs::create_directory(openDatabase.Path);
+        WriteFile(openDatabase.Path + "VLR_STD", "Quillory v1.0\r\n");
         Catalog("Holiday!3.txt", {{"beach.jpg", 2048}, {"photo1.jpg", 4096}, {"Photos", 0}});
         Catalog("Backup!12.txt", {{"readme.txt", 1024}, {"big.iso", 700000000}, {"zeta.doc", 9}});
         Catalog("Work!1.txt", {{"report.doc", 100}, {"alpha.txt", 10}, {"Beta.txt", 5}});
         main->DBOpenEnable();
         wait = std::make_unique<TForm_info>(main.get());
-        find = std::make_unique<TForm_FindFile>(settings, *main, *wait);
-        select = std::make_unique<TForm_SelectCatalog>(settings, *main);
+        find = std::make_unique<TForm_FindFile>(openDatabase, *main, *wait, main.get());
+        select = std::make_unique<TForm_SelectCatalog>(openDatabase, *main, main.get());
     }
 
     void cleanup() {
@@ -267,16 +266,15 @@ private slots:
     }
 
     void aFailedSearchKeepsThePreviousList() {
-        main->RunSearch("Work!1.txt", SearchCriteria());
+        main->RunSearch(CatalogScope::OneCatalog({"Work", "1"}), SearchCriteria());
         QCOMPARE(Rows(), 3);
-        fs::create_directory(settings.OpenDBPath + "Broken!9.txt");
+        fs::create_directory(openDatabase.Path + "Broken!9.txt");
         BoxRecorder boxes;
         QVERIFY(InFindDialog([&] { PressFind(); }));
         QCOMPARE(boxes.Boxes.size(), std::size_t(1));
         QCOMPARE(boxes.Boxes[0].Kind, BoxKind::UnexpectedError);
-        QCOMPARE(
-            boxes.Boxes[0].Text,
-            QString::fromStdString("Cannot read file " + settings.OpenDBPath + "Broken!9.txt."));
+        QCOMPARE(boxes.Boxes[0].Text,
+                 QString::fromStdString("Cannot read file " + openDatabase.Path + "Broken!9.txt."));
         QVERIFY(!wait->isVisible());
         QCOMPARE(Column(0), (QStringList{"alpha.txt", "Beta.txt", "report.doc"}));
         QCOMPARE(main->Results().Size(), std::size_t(3));
@@ -295,7 +293,7 @@ private slots:
         select->FindRecord();
         QCOMPARE(Shown(), (QStringList{"1 Work", "3 Holiday", "12 Backup"}));
 
-        main->RunSearch(AllCatalogs, SearchCriteria());
+        main->RunSearch(CatalogScope::EveryCatalog(), SearchCriteria());
         QCOMPARE(Rows(), 9);
         // The action button does nothing until a row is chosen.
         QVERIFY(WhileShown(
@@ -347,8 +345,8 @@ private slots:
         for (int i = 0; i < 150; ++i)
             AppendRecord(text, EntryKind::File, "item" + std::to_string(1000 + i) + ".txt",
                          "\\many\\", {5, 3, 2003, 10, 4, 0}, i);
-        WriteFile(settings.OpenDBPath + "Many!50.txt", text);
-        main->RunSearch("Many!50.txt", SearchCriteria());
+        WriteFile(openDatabase.Path + "Many!50.txt", text);
+        main->RunSearch(CatalogScope::OneCatalog({"Many", "50"}), SearchCriteria());
         QCOMPARE(Rows(), 150);
 
         settings.PrintCols = {20, 10, 10, 4, 8, 23};

@@ -1,11 +1,11 @@
-#include "gui/support/BoxRecorder.h"
-#include "gui/widgets/ResultListModel.h"
-#include "gui/app/TForm_Main.h"
 #include "common/Messages.h"
-#include "store/BZip2.h"
+#include "gui/app/TForm_Main.h"
 #include "gui/store/TForm_OpenDB.h"
 #include "gui/store/TForm_RenameDB.h"
+#include "gui/support/BoxRecorder.h"
+#include "gui/widgets/ResultListModel.h"
 #include "gui/widgets/TForm_info.h"
+#include "store/BZip2.h"
 #include "support/DirectorySnapshot.h"
 #include "support/MemorySettingsStore.h"
 #include "support/TempDir.h"
@@ -49,6 +49,7 @@ class DatabaseManagerTest : public QObject {
     std::string root; // inside `temp`, so that "../x" would land beside it
     MemorySettingsStore store;
     Settings settings;
+    OpenDatabase openDatabase;
     std::unique_ptr<TForm_Main> main;
     TForm_RenameDB* rename = nullptr;
     TForm_info* info = nullptr;
@@ -117,11 +118,12 @@ private slots:
         store = MemorySettingsStore();
         store.Present = false;
         settings = Settings();
-        main = std::make_unique<TForm_Main>(settings, store, [] { return std::string(); });
+        openDatabase = OpenDatabase();
+        main = std::make_unique<TForm_Main>(settings, store, openDatabase, FirstRunActions());
         settings.DatabaseDir = root;
         rename = new TForm_RenameDB(main.get());
         info = new TForm_info(main.get());
-        dialog = new TForm_OpenDB(settings, *main, *rename, *info);
+        dialog = new TForm_OpenDB(settings, openDatabase, *rename, *info, main.get());
         MainWindowDialogs dialogs;
         dialogs.OpenDB = dialog;
         main->SetDialogs(dialogs);
@@ -137,7 +139,7 @@ private slots:
         dialog->Button_OpenClick();
         QVERIFY(boxes.Boxes.empty());
         QVERIFY(fs::is_empty(root));
-        QVERIFY(settings.OpenDBName.empty());
+        QVERIFY(openDatabase.Name.empty());
         QVERIFY(CommandsEnabled(false));
     }
 
@@ -164,7 +166,7 @@ private slots:
         dialog->Edit_DBName->setText("Zipped");
         dialog->Button_OpenClick();
         QCOMPARE(dialog->ListView1->topLevelItemCount(), 0);
-        QVERIFY(settings.OpenDBCompressed);
+        QVERIFY(openDatabase.Compressed);
         QCOMPARE(main->StatusText(0), "Open Database: Zipped (Num Catalogs: 1)" + Spaces);
     }
 
@@ -200,7 +202,7 @@ private slots:
         QCOMPARE(info->Text(), QString("Compressing Database"));
         QVERIFY(!info->isVisible());
         QVERIFY(fs::exists(root + "Disks/A!1.txt.bz2") && !fs::exists(root + "Disks/A!1.txt"));
-        QVERIFY(settings.OpenDBCompressed);
+        QVERIFY(openDatabase.Compressed);
         QCOMPARE(main->StatusText(0), "Open Database: Disks (Num Catalogs: 1)" + Spaces);
 
         Select("Disks");
@@ -208,7 +210,7 @@ private slots:
         QCOMPARE(Rows(), QStringList{"Disks:N"});
         QCOMPARE(info->Text(), QString("Decompressing Database"));
         QCOMPARE(ReadFile(root + "Disks/A!1.txt"), catalog);
-        QVERIFY(!settings.OpenDBCompressed);
+        QVERIFY(!openDatabase.Compressed);
         QCOMPARE(main->StatusText(0), "Open Database: Disks (Num Catalogs: 1)" + Spaces);
         QVERIFY(boxes.Boxes.empty());
     }
@@ -315,7 +317,7 @@ private slots:
         QVERIFY(boxes.Boxes.empty());
         QCOMPARE(Rows(), (QStringList{"Another:N", "New:N"}));
         QCOMPARE(main->StatusText(0), "Open Database: New (Num Catalogs: 2)" + Spaces);
-        QCOMPARE(settings.OpenDBPath, root + "New/");
+        QCOMPARE(openDatabase.Path, root + "New/");
         QCOMPARE(dialog->Edit_DBName->text(), QString("Old")); // the name box keeps its text
     }
 
@@ -337,7 +339,7 @@ private slots:
         QVERIFY(fs::is_empty(root));
         QVERIFY(fs::is_empty(temp->File("x")));
         QVERIFY(dialog->CheckBox_Compress->isChecked()); // put back after the refusal
-        QVERIFY(settings.OpenDBName.empty());
+        QVERIFY(openDatabase.Name.empty());
         QVERIFY(CommandsEnabled(false));
     }
 };
