@@ -18,7 +18,8 @@ int CatalogsCommand::Execute(CommandContext& context) {
     const auto options = Options::Parse(context.Arguments, {"--db"}, {});
     if (!options || !options->Has("--db") || !options->Positional().empty())
         return ExitUsage;
-    std::vector<CatalogName> catalogs = ListCatalogNames(OpenedDatabase(context, options->Value("--db")));
+    std::vector<CatalogName> catalogs =
+        ListCatalogNames(OpenedDatabase(context, options->Value("--db")));
     SortCatalogNames(catalogs, NumberColumn, true);
     for (const CatalogName& catalog : catalogs)
         context.Out << catalog.DiskNumber << '\t' << catalog.DiskName << '\n';
@@ -50,7 +51,8 @@ int ScanCommand::Execute(CommandContext& context) {
         progress = [&context](std::uint64_t entries) {
             context.Err << '\r' << entries << " entries" << std::flush;
         };
-    const ScanResult result = ScanCD(database, settings.InputDir, disk, ReadMountedVolumes(), progress);
+    const ScanResult result =
+        ScanCD(database, settings.InputDir, disk, ReadMountedVolumes(), progress);
     if (progress)
         context.Err << '\n';
     if (result.Outcome == ScanOutcome::NotAvailable)

@@ -3,6 +3,7 @@
 #include "cli/Options.h"
 #include "common/Error.h"
 #include "common/FormatMessage.h"
+#include "common/IntegerConversion.h"
 #include "common/Messages.h"
 #include "output/CsvExport.h"
 #include "scan/CatalogList.h"
@@ -11,7 +12,6 @@
 #include "search/FindForm.h"
 #include "search/ListViewData.h"
 #include "store/CatalogName.h"
-#include "common/IntegerConversion.h"
 
 #include <map>
 #include <unistd.h>

@@ -17,8 +17,8 @@ std::size_t CoreCount();
 // Cuts [0, count) into one slice per core and runs `work(slice, first, last)`
 // for each, in parallel and with failures handled as above: for loops whose
 // single steps are too small to be handed out one by one.
-void ForEachSlice(std::size_t count,
-                  const std::function<void(std::size_t slice, std::size_t first, std::size_t last)>&
-                      work);
+void ForEachSlice(
+    std::size_t count,
+    const std::function<void(std::size_t slice, std::size_t first, std::size_t last)>& work);
 
 } // namespace quillory

@@ -2,8 +2,8 @@
 
 #include "common/AsciiUpper.h"
 #include "common/Error.h"
-#include "common/Messages.h"
 #include "common/IntegerConversion.h"
+#include "common/Messages.h"
 
 namespace quillory {
 

@@ -13,7 +13,6 @@ inline constexpr char PlainExtension[] = ".txt";
 inline constexpr char CompressedExtension[] = ".txt.bz2";
 inline constexpr char CompressedSuffix[] = ".bz2"; // what compressing adds to a plain name
 
-
 // One catalog as the lists show it and the commands name it: its disk's name
 // and number, the number as typed (007 stays 007).
 struct CatalogName {

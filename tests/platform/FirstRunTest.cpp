@@ -41,9 +41,9 @@ protected:
     Settings Start() {
         QtSettingsStore store;
         Settings settings;
-        LoadSettings(store, settings,
-                     {KeepDefaultDatabaseCompressed,
-                      [this] { return FindFirstOpticalDrive(mounts_.toStdString()); }});
+        LoadSettings(store, settings, {KeepDefaultDatabaseCompressed, [this] {
+                                           return FindFirstOpticalDrive(mounts_.toStdString());
+                                       }});
         return settings;
     }
 };

@@ -133,15 +133,20 @@ TEST_F(ScanCDTest, EmptyMountPointsAndMissingLocationsAreNotAvailable) {
     EXPECT_FALSE(IsLocationAvailable(disk + "file", volumes));
 
     inputDir = temp.File("missing/");
-    EXPECT_EQ(ScanCD(database, inputDir, {"Disk", "1"}, volumes).Outcome, ScanOutcome::NotAvailable);
+    EXPECT_EQ(ScanCD(database, inputDir, {"Disk", "1"}, volumes).Outcome,
+              ScanOutcome::NotAvailable);
     inputDir = disk;
     EXPECT_EQ(ScanCD(database, inputDir, {"Disk", "1"}, configured).Outcome, ScanOutcome::Written);
     fs::remove(disk + "file");
-    EXPECT_EQ(ScanCD(database, inputDir, {"Disk", "2"}, mounted).Outcome, ScanOutcome::NotAvailable);
+    EXPECT_EQ(ScanCD(database, inputDir, {"Disk", "2"}, mounted).Outcome,
+              ScanOutcome::NotAvailable);
     EXPECT_EQ(Entries(db), Names{"Disk!1.txt"});
 
     inputDir.clear();
-    EXPECT_EQ(ErrorText([&] { ScanCD(database, inputDir, {"Disk", "1"}, volumes); }), msg::NoInputLocation);
+    EXPECT_EQ(ErrorText([&] {
+                  ScanCD(database, inputDir, {"Disk", "1"}, volumes);
+              }),
+              msg::NoInputLocation);
 }
 
 TEST_F(ScanCDTest, RealEmptyMountPointIsNotAvailable) {
@@ -179,10 +184,11 @@ TEST_F(ScanCDTest, FailedRescanKeepsTheOldCatalog) {
         WriteFile(disk + "f" + std::to_string(i), "");
     WriteFile(db + "Disk!1.txt", "old catalog\r\n");
     std::uint64_t reported = 0;
-    ScanResult result = ScanCD(database, inputDir, {"Disk", "1"}, volumes, [&](std::uint64_t entries) {
-        reported = entries;
-        fs::remove_all(disk);
-    });
+    ScanResult result =
+        ScanCD(database, inputDir, {"Disk", "1"}, volumes, [&](std::uint64_t entries) {
+            reported = entries;
+            fs::remove_all(disk);
+        });
     EXPECT_EQ(reported, 4096u);
     EXPECT_EQ(result.Outcome, ScanOutcome::WriteFailed);
     EXPECT_NE(result.Failure.find(disk), std::string::npos) << result.Failure;
@@ -193,8 +199,7 @@ TEST_F(ScanCDTest, FailedRescanKeepsTheOldCatalog) {
     database.Path = temp.File("gone/");
     result = ScanCD(database, inputDir, {"Disk", "1"}, volumes);
     EXPECT_EQ(result.Outcome, ScanOutcome::WriteFailed);
-    EXPECT_EQ(result.Failure.rfind("Cannot create file " + database.Path, 0), 0u)
-        << result.Failure;
+    EXPECT_EQ(result.Failure.rfind("Cannot create file " + database.Path, 0), 0u) << result.Failure;
 
     // An output that fills up part-way.
     WriteFile(disk + "a", "");

@@ -167,11 +167,11 @@ TEST_F(FindFileTest, DiskTestsRunOnFileNamesBeforeReading) {
     const auto names = [&](const FindForm& form) {
         read.clear();
         Texts found;
-        const ResultList list =
-            FindFile(database, CatalogScope::EveryCatalog(), BuildCriteria(form), [&](const SearchStep& step) {
-                const std::lock_guard lock(mutex);
-                read.emplace(step.DiskName);
-            });
+        const ResultList list = FindFile(database, CatalogScope::EveryCatalog(),
+                                         BuildCriteria(form), [&](const SearchStep& step) {
+                                             const std::lock_guard lock(mutex);
+                                             read.emplace(step.DiskName);
+                                         });
         for (std::size_t i = 0; i < list.Size(); ++i)
             found.emplace_back(list.Entry(i).Name);
         std::sort(found.begin(), found.end());
@@ -263,7 +263,8 @@ TEST_F(FindFileTest, EmptyDatabasesAndCatalogsGiveNothing) {
     EXPECT_EQ(FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()).Size(), 0u);
     WriteFile(database.Path + "Empty!1.txt", "");
     EXPECT_EQ(FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()).Size(), 0u);
-    EXPECT_EQ(FindFile(database, CatalogScope::OneCatalog({"Empty", "1"}), SearchCriteria()).Size(), 0u);
+    EXPECT_EQ(FindFile(database, CatalogScope::OneCatalog({"Empty", "1"}), SearchCriteria()).Size(),
+              0u);
 }
 
 TEST_F(FindFileTest, CompressedCatalogsAreReadInPlace) {
@@ -276,14 +277,18 @@ TEST_F(FindFileTest, CompressedCatalogsAreReadInPlace) {
     const std::vector<FindForm> forms = {FindForm(), Text("photo"), Text("doc", true, true), dated};
     std::vector<std::vector<ResultRow>> plain;
     for (const FindForm& form : forms)
-        plain.push_back(Sorted(Rows(FindFile(database, CatalogScope::EveryCatalog(), BuildCriteria(form)))));
+        plain.push_back(
+            Sorted(Rows(FindFile(database, CatalogScope::EveryCatalog(), BuildCriteria(form)))));
     ASSERT_EQ(plain[0].size(), 11u);
 
     CompressAll();
     const auto before = test::Snapshot(database.Path);
     for (std::size_t i = 0; i < forms.size(); ++i)
-        EXPECT_EQ(Sorted(Rows(FindFile(database, CatalogScope::EveryCatalog(), BuildCriteria(forms[i])))), plain[i]);
-    EXPECT_EQ(FindFile(database, CatalogScope::OneCatalog({"Docs", "2"}), SearchCriteria()).Size(), 4u);
+        EXPECT_EQ(
+            Sorted(Rows(FindFile(database, CatalogScope::EveryCatalog(), BuildCriteria(forms[i])))),
+            plain[i]);
+    EXPECT_EQ(FindFile(database, CatalogScope::OneCatalog({"Docs", "2"}), SearchCriteria()).Size(),
+              4u);
     EXPECT_EQ(test::Snapshot(database.Path), before);
 
     // Media that cannot be written to: read-only for this user, or, for root,
@@ -304,7 +309,9 @@ TEST_F(FindFileTest, CompressedCatalogsAreReadInPlace) {
         fs::remove(probe);
         GTEST_SKIP() << "no way to make a directory read-only here";
     }
-    EXPECT_EQ(Sorted(Rows(FindFile(database, CatalogScope::EveryCatalog(), BuildCriteria(forms[1])))), plain[1]);
+    EXPECT_EQ(
+        Sorted(Rows(FindFile(database, CatalogScope::EveryCatalog(), BuildCriteria(forms[1])))),
+        plain[1]);
 }
 
 TEST_F(FindFileTest, ParallelRunEqualsOneCatalogAtATime) {
@@ -321,10 +328,12 @@ TEST_F(FindFileTest, ParallelRunEqualsOneCatalogAtATime) {
         const SearchCriteria criteria = BuildCriteria(form);
         std::vector<ResultRow> single;
         for (const std::string& file : ListCatalogFiles(database.Path, false)) {
-            const std::vector<ResultRow> rows = Rows(FindFile(database, CatalogScope::OneCatalog(CutCatalogFileName(file, false)), criteria));
+            const std::vector<ResultRow> rows = Rows(FindFile(
+                database, CatalogScope::OneCatalog(CutCatalogFileName(file, false)), criteria));
             single.insert(single.end(), rows.begin(), rows.end());
         }
-        const std::vector<ResultRow> all = Rows(FindFile(database, CatalogScope::EveryCatalog(), criteria));
+        const std::vector<ResultRow> all =
+            Rows(FindFile(database, CatalogScope::EveryCatalog(), criteria));
         EXPECT_GT(all.size(), 1000u);
         EXPECT_EQ(Sorted(all), Sorted(single));
     }
@@ -335,18 +344,21 @@ TEST_F(FindFileTest, DamagedCatalogStopsTheRunWithItsError) {
         Catalog("Disk" + std::to_string(disk) + "!" + std::to_string(disk) + ".txt",
                 {{"file" + std::to_string(disk)}});
     fs::create_directory(database.Path + "Folder!5.txt");
-    EXPECT_EQ(ErrorText([&] { FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()); }),
-              "Cannot read file " + database.Path + "Folder!5.txt");
+    EXPECT_EQ(
+        ErrorText([&] { FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()); }),
+        "Cannot read file " + database.Path + "Folder!5.txt");
     fs::remove(database.Path + "Folder!5.txt");
 
     CompressAll();
     WriteFile(database.Path + "Bad!20.txt.bz2", "BZh1 damaged");
-    EXPECT_EQ(ErrorText([&] { FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()); }),
-              "BZ_DATA_ERROR");
+    EXPECT_EQ(
+        ErrorText([&] { FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()); }),
+        "BZ_DATA_ERROR");
     // A catalog cut short is damaged too.
     const std::string whole = test::ReadFile(database.Path + "Disk3!3.txt.bz2");
     WriteFile(database.Path + "Bad!20.txt.bz2", whole.substr(0, whole.size() / 2));
-    EXPECT_NE(ErrorText([&] { FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()); }), "");
+    EXPECT_NE(
+        ErrorText([&] { FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()); }), "");
     fs::remove(database.Path + "Bad!20.txt.bz2");
     EXPECT_EQ(FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()).Size(), 12u);
 }

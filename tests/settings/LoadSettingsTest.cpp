@@ -29,15 +29,14 @@ protected:
     // Loads with an optical drive at `drive` ("" for none); returns the error text.
     std::string Load(const std::string& drive = "/media/cdrom/") {
         try {
-            LoadSettings(store, settings,
-                         {[this](const std::string& databaseDir) {
-                              markerRoots.push_back(databaseDir);
-                          },
-                          [this, drive] {
-                              ++driveQueries;
-                              firstTimeWhenQueried = store.Values["FirstTime"];
-                              return drive;
-                          }});
+            LoadSettings(
+                store, settings,
+                {[this](const std::string& databaseDir) { markerRoots.push_back(databaseDir); },
+                 [this, drive] {
+                     ++driveQueries;
+                     firstTimeWhenQueried = store.Values["FirstTime"];
+                     return drive;
+                 }});
         } catch (const Error& error) {
             return error.what();
         }

@@ -1,8 +1,8 @@
 #include "gui/app/HelpWindow.h"
 
-#include "gui/widgets/MessageBoxes.h"
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
+#include "gui/widgets/MessageBoxes.h"
 #include "platform/Text.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 #include "gui/settings/TForm_Setup.h"
 
-#include "gui/widgets/MessageBoxes.h"
 #include "common/Error.h"
-#include "platform/Text.h"
 #include "gui/settings/TForm_SelDir.h"
+#include "gui/widgets/MessageBoxes.h"
+#include "platform/Text.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #include "gui/widgets/CommandGuard.h"
 
-#include "gui/widgets/MessageBoxes.h"
 #include "common/Messages.h"
+#include "gui/widgets/MessageBoxes.h"
 
 #include <QAction>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "gui/support/BoxRecorder.h"
 #include "gui/settings/TForm_SelDir.h"
 #include "gui/settings/TForm_Setup.h"
+#include "gui/support/BoxRecorder.h"
 #include "support/MemorySettingsStore.h"
 
 #include <QCheckBox>
