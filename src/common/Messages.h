@@ -62,6 +62,11 @@ inline constexpr char NoCatalogNumbered[] = "No catalog carries the disk number 
 inline constexpr char SeveralCatalogsNumbered[] =
     "Several catalogs carry the disk number %s: name the disk with --name";
 
+// The "Please Wait!" window while long work runs.
+inline constexpr char WaitSearching[] = "     Scanning Database";
+inline constexpr char WaitCompressing[] = "Compressing Database";
+inline constexpr char WaitDecompressing[] = "Decompressing Database";
+
 // The main window's status panels.
 inline constexpr char StatusOpenDatabase[] = "Open Database: %s";
 inline constexpr char StatusCatalogCount[] = " (Num Catalogs: %s)                 ";

@@ -1,5 +1,6 @@
 #include "gui/search/TForm_FindFile.h"
 
+#include "common/Messages.h"
 #include "gui/widgets/BackgroundWork.h"
 #include "gui/widgets/CommandGuard.h"
 #include "gui/widgets/MessageBoxes.h"
@@ -181,7 +182,7 @@ void TForm_FindFile::Button_FindClick() {
         return;
     {
         const BusyCursor busy(&waitWindow_);
-        waitWindow_.ShowWith(QStringLiteral("     Scanning Database"));
+        waitWindow_.ShowWith(QString::fromLatin1(msg::WaitSearching));
         searches_.RunSearch(CatalogScope::EveryCatalog(), criteria);
     }
     accept();

@@ -179,8 +179,8 @@ void TForm_OpenDB::CheckBox_CompressClick() {
     const std::string path = DatabasePath(settings_.DatabaseDir, name);
     try {
         const BusyCursor busy(&waitWindow_);
-        waitWindow_.ShowWith(compress ? QStringLiteral("Compressing Database")
-                                      : QStringLiteral("Decompressing Database"));
+        waitWindow_.ShowWith(
+            QString::fromLatin1(compress ? msg::WaitCompressing : msg::WaitDecompressing));
         RunWhileWaiting([&] { compress ? CompressDirectory(path) : DecompressDirectory(path); });
     } catch (...) {
         // The database is as it was: so is the box.
