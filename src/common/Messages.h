@@ -21,6 +21,7 @@ inline constexpr char CannotOpenFile[] = "Cannot open file %s";
 inline constexpr char CannotCreateFile[] = "Cannot create file %s";
 inline constexpr char CannotReadFile[] = "Cannot read file %s";
 inline constexpr char CannotWriteFile[] = "Cannot write file %s";
+inline constexpr char CannotDeleteFile[] = "Cannot delete file %s";
 inline constexpr char Bzip2IoError[] = "bzip2: I/O error";
 
 // Commands that need an open database or a result list.
@@ -34,10 +35,14 @@ inline constexpr char ConfirmDeleteDatabase[] = "Please confirm you wish to dele
 inline constexpr char SelectDatabaseToRename[] = "Please select a database to rename.";
 inline constexpr char ErrorRenamingDatabase[] = "Error renaming database.";
 inline constexpr char BadDatabaseName[] =
-    "Database names cannot include \"/\", \"\\\" or control characters, nor be \".\" or "
-    "\"..\". Please revise the database name and retry.";
+    "Database names cannot include \"/\", \"\\\" or control characters, nor begin with "
+    "\".\". Please revise the database name and retry.";
 inline constexpr char NoSuchDatabase[] = "There is no database named %s";
 inline constexpr char DatabaseExists[] = "A database named %s exists already";
+inline constexpr char DatabaseInUse[] =
+    "The database %s is in use by another command. Please retry when it has finished";
+inline constexpr char DatabaseCannotBeLocked[] =
+    "The database %s cannot be locked against other commands, so it is not changed";
 inline constexpr char NoDatabaseRoot[] =
     "No database directory is set: give --root DIR or set it in Setup";
 
@@ -53,6 +58,10 @@ inline constexpr char DiskNameWithBang[] =
 inline constexpr char DiskNameWithSeparator[] =
     "Disk names cannot include \"/\", \"\\\" or control characters. Please revise the disk "
     "name and retry.";
+inline constexpr char DiskNameHidden[] =
+    "Disk names cannot begin with \".\". Please revise the disk name and retry.";
+inline constexpr char DiskNameTooLong[] =
+    "The disk name is too long for a catalog file name. Please revise the disk name and retry.";
 inline constexpr char SelectFileToRename[] = "Please select a file to rename.";
 inline constexpr char SelectFileToDelete[] = "Please select a file to delete.";
 inline constexpr char ConfirmDeleteFile[] = "Do you really want to delete this file?";

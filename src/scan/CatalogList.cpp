@@ -2,21 +2,24 @@
 
 #include "common/Collation.h"
 #include "common/Error.h"
-#include "common/FileSystem.h"
+#include "common/FileOperations.h"
+#include "common/FormatMessage.h"
 #include "common/IntegerConversion.h"
 #include "common/Messages.h"
 #include "common/Path.h"
+#include "store/DatabaseAccess.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
-#include <unistd.h>
 
 namespace quillory {
 
 std::vector<CatalogName> ListCatalogNames(const OpenDatabase& database) {
+    const DatabaseAccess access(database, LockKind::Shared);
     std::vector<CatalogName> catalogs;
-    for (const std::string& file : ListCatalogFiles(database.Path, database.Compressed))
-        catalogs.push_back(CutCatalogFileName(file, database.Compressed));
+    for (const std::string& file : ListCatalogFiles(access.Path(), access.Compressed()))
+        catalogs.push_back(CutCatalogFileName(file, access.Compressed()));
     return catalogs;
 }
 
@@ -59,14 +62,22 @@ std::string CatalogPath(const OpenDatabase& database, const CatalogName& catalog
 void RenameCatalog(const OpenDatabase& database, const CatalogName& from, const CatalogName& to) {
     if (to.DiskNumber.empty() || to.DiskName.empty())
         throw Error(msg::ErrorRenamingCatalog);
-    CheckDiskNumber(to.DiskNumber);
-    CheckDiskName(to.DiskName);
-    if (!RenameNoReplace(CatalogPath(database, from), CatalogPath(database, to)))
+    CheckCatalogName(to);
+    CheckCatalogName(from);
+    const DatabaseAccess access(database, LockKind::Exclusive);
+    if (!RenameNoReplace(access.CatalogPath(from), access.CatalogPath(to)))
         throw Error(msg::ErrorRenamingCatalog);
+    SyncDirectory(access.Path());
 }
 
 void DeleteCatalog(const OpenDatabase& database, const CatalogName& catalog) {
-    ::unlink(CatalogPath(database, catalog).c_str());
+    CheckCatalogName(catalog);
+    const DatabaseAccess access(database, LockKind::Exclusive);
+    const std::string path = access.CatalogPath(catalog);
+    if (!RemoveFile(path))
+        throw Error(
+            FormatMessage(errno == ENOENT ? msg::NoSuchCatalog : msg::CannotDeleteFile, path));
+    SyncDirectory(access.Path());
 }
 
 } // namespace quillory

@@ -29,13 +29,19 @@ void SortCatalogNames(std::vector<CatalogName>& catalogs, int key, bool ascendin
 // The file of a catalog in the open database.
 std::string CatalogPath(const OpenDatabase& database, const CatalogName& catalog);
 
+// The catalogs of the open database as listed, in its form now, and the
+// changes to them, each holding the database for its run (shared to list,
+// exclusive to change).
+
 // Renames catalog `from` to `to` in the open database. Raises
 // Error("Error renaming catalog.") for an empty new number or name and when the
 // system refuses (a catalog of that name and number exists already), and the
-// scan's messages for a new number or name the scan would refuse.
+// scan's messages for an old or new number or name the scan would refuse.
 void RenameCatalog(const OpenDatabase& database, const CatalogName& from, const CatalogName& to);
 
-// Deletes catalog `catalog`; a file that cannot be removed is left as it is.
+// Deletes catalog `catalog`. Raises the name's Error, Error("There is no
+// catalog PATH") when there is none and Error("Cannot delete file PATH") when
+// it cannot be removed.
 void DeleteCatalog(const OpenDatabase& database, const CatalogName& catalog);
 
 } // namespace quillory

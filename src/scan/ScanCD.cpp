@@ -8,10 +8,11 @@
 #include "scan/CatalogWriter.h"
 #include "scan/Walk.h"
 #include "store/BZip2.h"
-#include "store/FileStream.h"
+#include "store/CatalogName.h"
+#include "store/DatabaseAccess.h"
+#include "store/TemporaryFile.h"
 
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <unistd.h>
@@ -26,21 +27,13 @@ std::string RealPath(const std::string& path) {
     return resolved ? std::string(resolved.get()) : std::string();
 }
 
-// Writes the walk of the input location into `temporary`.
-void WriteCatalog(const std::string& inputDir, const std::string& temporary,
+// Writes the walk of the input location into `output`, a catalog for `target`.
+void WriteCatalog(const std::string& inputDir, ByteOutput& output, const std::string& target,
                   const MountedVolumes& volumes,
                   const std::function<void(std::uint64_t)>& progress) {
-    FileOutput output(temporary);
-    CatalogWriter writer(output, temporary, progress);
+    CatalogWriter writer(output, target, progress);
     AddItems(inputDir, TopDirectoryText(inputDir, volumes), writer);
     writer.Flush();
-    if (!output.Close())
-        throw Error(FormatMessage(msg::CannotWriteFile, temporary));
-}
-
-void PutInPlace(const std::string& from, const std::string& to) {
-    if (std::rename(from.c_str(), to.c_str()) != 0)
-        throw Error(FormatMessage(msg::CannotCreateFile, to));
 }
 
 } // namespace
@@ -79,43 +72,32 @@ ScanResult ScanCD(const OpenDatabase& database, const std::string& inputDir,
                   const std::function<void(std::uint64_t)>& progress) {
     if (inputDir.empty())
         throw Error(msg::NoInputLocation);
+    CheckCatalogName(disk);
+    // The database is held for the whole scan, and its form is read under the
+    // hold: a conversion that ran meanwhile decides how the catalog is stored.
+    const DatabaseAccess access(database, LockKind::Exclusive);
     ScanResult result;
     if (!IsLocationAvailable(inputDir, volumes))
         return result;
-
-    const std::string plainName = CatalogFileName(disk, false);
-    const std::string target = JoinPath(database.Path, plainName);
-    const std::string temporary = TemporaryPathFor(target);
+    const std::string target = access.CatalogPath(disk);
+    TemporaryFile plain(access.Path(), target);
     try {
-        WriteCatalog(inputDir, temporary, volumes, progress);
+        WriteCatalog(inputDir, plain, target, volumes, progress);
+        if (!access.Compressed())
+            plain.Commit();
     } catch (const Error& error) {
-        ::unlink(temporary.c_str());
         result.Outcome = ScanOutcome::WriteFailed;
         result.Failure = error.what();
         return result;
-    } catch (...) {
-        ::unlink(temporary.c_str());
-        throw;
     }
-
+    if (access.Compressed()) {
+        plain.Finish();
+        TemporaryFile packed(access.Path(), target);
+        Compress(plain.Path(), packed.Path(), true);
+        packed.Commit();
+    }
     result.Outcome = ScanOutcome::Written;
-    if (!database.Compressed) {
-        PutInPlace(temporary, target);
-        result.CatalogFile = plainName;
-        return result;
-    }
-    const std::string compressed = target + CompressedSuffix;
-    const std::string compressedTemporary = TemporaryPathFor(compressed);
-    try {
-        Compress(temporary, compressedTemporary, true);
-        PutInPlace(compressedTemporary, compressed);
-    } catch (...) {
-        ::unlink(temporary.c_str());
-        ::unlink(compressedTemporary.c_str());
-        throw;
-    }
-    ::unlink(temporary.c_str());
-    result.CatalogFile = plainName + CompressedSuffix;
+    result.CatalogFile = CatalogFileName(disk, access.Compressed());
     return result;
 }
 

@@ -33,11 +33,14 @@ struct ScanResult {
     std::string Failure;     // why the write failed
 };
 
-// Scans the input location `inputDir` into the catalog of disk `disk` (its
-// name and number already checked) in the open database. The catalog is
-// written under a hidden temporary name and put in place (compressed first,
-// in a compressed database) only when complete, so a failed scan never
-// destroys the catalog it was replacing. An error of the codec is raised.
+// Scans the input location `inputDir` into the catalog of disk `disk` in the
+// open database, holding the database alone for the whole scan and storing
+// the catalog in the form its marker says then. The catalog is written under
+// a hidden name of its own, flushed to stable storage and put in place
+// (compressed first, in a compressed database) only when complete, so a
+// failed scan never destroys the catalog it was replacing, and two scans
+// never mix. Raises the name's Error (CheckCatalogName), the lock's, and the
+// codec's; a failed write is a WriteFailed result naming the catalog.
 // `progress`, when given, hears the number of entries written now and then.
 ScanResult ScanCD(const OpenDatabase& database, const std::string& inputDir,
                   const CatalogName& disk, const MountedVolumes& volumes,

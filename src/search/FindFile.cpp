@@ -9,6 +9,7 @@
 #include "search/DayNumber.h"
 #include "store/CatalogName.h"
 #include "store/CatalogReader.h"
+#include "store/DatabaseAccess.h"
 
 #include <algorithm>
 #include <malloc.h>
@@ -68,12 +69,12 @@ private:
 };
 
 // The catalogs to read, after the tests on their file names.
-std::vector<CatalogJob> ChooseCatalogs(const OpenDatabase& database, const CatalogScope& scope,
+std::vector<CatalogJob> ChooseCatalogs(const DatabaseAccess& database, const CatalogScope& scope,
                                        const SearchCriteria& criteria) {
-    const bool compressed = database.Compressed;
+    const bool compressed = database.Compressed();
     const std::vector<std::string> files =
         scope.Only ? std::vector<std::string>{CatalogFileName(*scope.Only, compressed)}
-                   : ListCatalogFiles(database.Path, compressed);
+                   : ListCatalogFiles(database.Path(), compressed);
     std::vector<CatalogJob> jobs;
     for (const std::string& file : files) {
         CatalogName disk = CutCatalogFileName(file, compressed);
@@ -83,16 +84,18 @@ std::vector<CatalogJob> ChooseCatalogs(const OpenDatabase& database, const Catal
         if (criteria.UseDiskNumber && criteria.DiskNumber != -1 &&
             StrToInt(disk.DiskNumber) != criteria.DiskNumber)
             continue;
-        jobs.push_back({JoinPath(database.Path, file), std::move(disk)});
+        jobs.push_back({JoinPath(database.Path(), file), std::move(disk)});
     }
     return jobs;
 }
 
-} // namespace
-
-ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
-                    const SearchCriteria& criteria, const SearchProgress& progress) {
-    const std::vector<CatalogJob> jobs = ChooseCatalogs(database, scope, criteria);
+// Reads the catalogs of `scope`, each into a part of its own, holding the
+// database shared for the reading only.
+std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogScope& scope,
+                                    const SearchCriteria& criteria,
+                                    const SearchProgress& progress) {
+    const DatabaseAccess access(database, LockKind::Shared);
+    const std::vector<CatalogJob> jobs = ChooseCatalogs(access, scope, criteria);
     std::vector<ResultList> parts(jobs.size());
     std::mutex progressMutex;
     SearchStep step;
@@ -115,15 +118,22 @@ ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
         if (test.NeedsNameText()) {
             CandidateFilter filter(criteria.NamePattern, criteria.MatchName,
                                    criteria.MatchDirectory, keep);
-            ReadCatalogText(job.Path, database.Compressed, filter);
+            ReadCatalogText(job.Path, access.Compressed(), filter);
         } else {
-            ReadCatalog(job.Path, database.Compressed, keep);
+            ReadCatalog(job.Path, access.Compressed(), keep);
         }
         const std::lock_guard lock(progressMutex);
         ++step.CatalogsRead;
         step.Matches += part.Size();
     });
+    return parts;
+}
 
+} // namespace
+
+ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
+                    const SearchCriteria& criteria, const SearchProgress& progress) {
+    std::vector<ResultList> parts = ReadMatches(database, scope, criteria, progress);
     ResultList results;
     std::size_t total = 0;
     for (const ResultList& part : parts)

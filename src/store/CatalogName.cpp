@@ -8,6 +8,7 @@
 #include "store/DatabaseLayout.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace quillory {
 
@@ -57,6 +58,15 @@ void CheckDiskName(const std::string& name) {
     });
     if (bad)
         throw Error(msg::DiskNameWithSeparator);
+    if (!name.empty() && name.front() == '.')
+        throw Error(msg::DiskNameHidden);
+}
+
+void CheckCatalogName(const CatalogName& catalog) {
+    CheckDiskNumber(catalog.DiskNumber);
+    CheckDiskName(catalog.DiskName);
+    if (CatalogFileName(catalog, true).size() > NAME_MAX)
+        throw Error(msg::DiskNameTooLong);
 }
 
 std::string CatalogPattern(bool compressed) {

@@ -37,10 +37,15 @@ inline constexpr char DefaultDiskName[] = "Default";
 std::string DiskNameOrDefault(std::string typed);
 
 // Refuse a disk number that is not an integer, and a disk name with "!" (it
-// would end the name part of the file name) or with "/", "\" or a control
-// character (it would write outside the database), each with its own Error.
+// would end the name part of the file name), with "/", "\" or a control
+// character (it would write outside the database) or beginning with "." (it
+// would write a hidden catalog no list shows), each with its own Error.
 void CheckDiskNumber(const std::string& number);
 void CheckDiskName(const std::string& name);
+// The one rule for every catalog a command is given, old names as new ones:
+// the two checks above, and a file name that fits the file system's 255
+// bytes in either form of the database.
+void CheckCatalogName(const CatalogName& catalog);
 
 // "*.txt.bz2" when compressed, else "*.txt".
 std::string CatalogPattern(bool compressed);

@@ -1,80 +1,97 @@
 #include "store/CompressionMode.h"
 
-#include "common/FileSystem.h"
+#include "common/FileOperations.h"
 #include "common/Parallel.h"
 #include "common/Path.h"
 #include "store/BZip2.h"
 #include "store/CatalogName.h"
-#include "store/DatabaseLayout.h"
+#include "store/ConversionJournal.h"
+#include "store/Database.h"
+#include "store/DatabaseAccess.h"
+#include "store/TemporaryFile.h"
 
-#include <cstdio>
+#include <cerrno>
+#include <memory>
 #include <mutex>
-#include <unistd.h>
 #include <vector>
 
 namespace quillory {
 
 namespace {
 
-struct Conversion {
-    std::string Source;      // the catalog as it is
-    std::string Destination; // the catalog in the other form
-    std::string Temporary;   // where the other form is written first
-};
-
-std::vector<Conversion> PlanConversions(const std::string& path, bool compress) {
-    std::vector<Conversion> plan;
-    for (const std::string& name : ListCatalogFiles(path, !compress)) {
-        Conversion conversion;
-        conversion.Source = JoinPath(path, name);
-        // Compressing appends ".bz2" to the whole name; decompressing removes
-        // exactly those four characters again.
-        conversion.Destination = compress
-                                     ? conversion.Source + CompressedSuffix
-                                     : conversion.Source.substr(0, conversion.Source.size() - 4);
-        conversion.Temporary = TemporaryPathFor(conversion.Destination);
-        plan.push_back(std::move(conversion));
-    }
-    return plan;
+std::string FileName(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
 }
 
-// Runs Compress over the plan on every core.
-void ConvertAll(const std::vector<Conversion>& plan, bool compress,
-                const ConversionProgress& progress) {
+// Compressing appends ".bz2" to the whole name; decompressing removes exactly
+// those four characters again.
+std::string ConvertedName(const std::string& name, bool compress) {
+    return compress ? name + CompressedSuffix : name.substr(0, name.size() - 4);
+}
+
+// Writes every catalog of the other form into a hidden file of its own, on
+// every core, each flushed to stable storage. The files go with the returned
+// objects unless they are kept.
+std::vector<std::unique_ptr<TemporaryFile>> WriteConverted(const std::string& path,
+                                                           const std::vector<std::string>& sources,
+                                                           bool compress,
+                                                           const ConversionProgress& progress) {
+    std::vector<std::unique_ptr<TemporaryFile>> converted(sources.size());
     std::mutex mutex;
     std::size_t done = 0;
-    ForEachInParallel(plan.size(), [&](std::size_t i) {
-        Compress(plan[i].Source, plan[i].Temporary, compress);
+    ForEachInParallel(sources.size(), [&](std::size_t i) {
+        auto file = std::make_unique<TemporaryFile>(
+            path, JoinPath(path, ConvertedName(sources[i], compress)));
+        Compress(JoinPath(path, sources[i]), file->Path(), compress);
+        file->Finish();
         const std::lock_guard lock(mutex);
+        converted[i] = std::move(file);
         if (progress)
-            progress(++done, plan.size());
+            progress(++done, sources.size());
     });
+    return converted;
+}
+
+// Takes back what a conversion that failed before it counted as done had put
+// in place. The journal goes first: should anything here fail, the journal
+// is gone only when nothing remains to complete.
+void Undo(const std::string& path, const ConversionPlan& plan) {
+    if (!RemoveFile(JoinPath(path, JournalName)) && errno != ENOENT)
+        return; // the next command completes the conversion instead
+    // A hidden file that is gone was put in place: its catalog goes again.
+    for (const ConversionStep& step : plan.Steps) {
+        if (!RemoveFile(JoinPath(path, step.Temporary)) && errno == ENOENT)
+            RemoveFile(JoinPath(path, step.Destination));
+    }
+    if (MarkedCompressed(path) == !plan.Compress)
+        RemoveFile(JoinPath(path, MarkerFileName(plan.Compress)));
+    SyncDirectory(path);
 }
 
 void ConvertDirectory(const std::string& path, bool compress, const ConversionProgress& progress) {
-    const std::vector<Conversion> plan = PlanConversions(path, compress);
-    const std::string newMarker = JoinPath(path, MarkerFileName(compress));
-    const std::string newMarkerTemporary = TemporaryPathFor(newMarker);
-    try {
-        ConvertAll(plan, compress, progress);
-        WriteWholeFile(newMarkerTemporary, MarkerLine());
-    } catch (...) {
-        for (const Conversion& conversion : plan)
-            ::unlink(conversion.Temporary.c_str());
-        ::unlink(newMarkerTemporary.c_str());
-        throw;
+    const DatabaseAccess database(path, !compress, LockKind::Exclusive);
+    ConversionPlan plan;
+    plan.Compress = compress;
+    std::vector<std::unique_ptr<TemporaryFile>> converted;
+    // A database in the target form already has no catalog to convert; files
+    // of the other form in it are not its catalogs and stay as they are.
+    if (database.Compressed() != compress) {
+        const std::vector<std::string> sources = ListCatalogFiles(path, !compress);
+        converted = WriteConverted(path, sources, compress, progress);
+        for (std::size_t i = 0; i < sources.size(); ++i)
+            plan.Steps.push_back(
+                {FileName(converted[i]->Keep()), ConvertedName(sources[i], compress), sources[i]});
     }
-    // Everything is written; now it is put in place in an order that keeps the
-    // marker's form backed by its catalogs at every step: the new catalogs,
-    // the new marker, then the old marker and the old catalogs.
-    for (const Conversion& conversion : plan)
-        std::rename(conversion.Temporary.c_str(), conversion.Destination.c_str());
-    std::rename(newMarkerTemporary.c_str(), newMarker.c_str());
-    const std::string oldMarker = FindEntryIgnoringCase(path, MarkerFileName(!compress));
-    if (!oldMarker.empty())
-        ::unlink(oldMarker.c_str());
-    for (const Conversion& conversion : plan)
-        ::unlink(conversion.Source.c_str());
+    try {
+        WriteJournal(path, plan);
+        ApplyConversion(path, plan);
+    } catch (...) {
+        if (!ConversionCommitted(path, plan))
+            Undo(path, plan);
+        throw; // once committed, the journal stays for the old copies' removal
+    }
+    RemoveFile(JoinPath(path, JournalName));
+    SyncDirectory(path);
 }
 
 } // namespace

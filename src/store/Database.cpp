@@ -2,12 +2,16 @@
 
 #include "common/Collation.h"
 #include "common/Error.h"
+#include "common/FileOperations.h"
 #include "common/FileSystem.h"
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
 #include "common/Path.h"
 #include "store/CatalogName.h"
+#include "store/ConversionJournal.h"
+#include "store/DatabaseAccess.h"
 #include "store/DatabaseLayout.h"
+#include "store/TemporaryFile.h"
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -41,8 +45,8 @@ void CheckDatabaseName(std::string_view name) {
     const bool control = std::any_of(name.begin(), name.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
     });
-    if (control || name.empty() || name == "." || name == ".." ||
-        name.find_first_of("/\\") != name.npos)
+    // A name beginning with "." would make a hidden directory no list shows.
+    if (control || name.empty() || name.front() == '.' || name.find_first_of("/\\") != name.npos)
         throw Error(msg::BadDatabaseName);
 }
 
@@ -59,28 +63,58 @@ std::optional<bool> MarkedCompressed(const std::string& path) {
 }
 
 void WriteMarker(const std::string& path, bool compressed) {
-    WriteWholeFile(JoinPath(path, MarkerFileName(compressed)), MarkerLine());
+    TemporaryFile marker(path, JoinPath(path, MarkerFileName(compressed)));
+    const std::string line = MarkerLine();
+    marker.Write(line.data(), line.size());
+    marker.Commit();
+}
+
+bool IsDatabase(const std::string& path) {
+    struct stat info {};
+    return ::lstat(WithoutTrailingSeparator(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           MarkedCompressed(path).has_value();
+}
+
+std::string ExistingDatabasePath(const std::string& databaseDir, const std::string& name) {
+    CheckDatabaseName(name);
+    const std::string path = DatabasePath(databaseDir, name);
+    if (!IsDatabase(path))
+        throw Error(FormatMessage(msg::NoSuchDatabase, name));
+    return path;
 }
 
 OpenDatabase OpenOrCreateDatabase(const std::string& databaseDir, const std::string& name,
                                   bool compressedBox) {
     CheckDatabaseName(name);
     const std::string path = DatabasePath(databaseDir, name);
-    bool compressed = compressedBox;
     if (!IsDirectory(path)) {
         // A directory that cannot be made shows itself when its marker cannot
-        // be written.
-        ::mkdir(WithoutTrailingSeparator(path).c_str(), 0777);
-        WriteMarker(path, compressed);
-    } else {
-        compressed = MarkedCompressed(path).value_or(compressedBox);
+        // be written; what was made for a database that failed goes again.
+        const bool made = ::mkdir(WithoutTrailingSeparator(path).c_str(), 0777) == 0;
+        try {
+            WriteMarker(path, compressedBox);
+        } catch (...) {
+            if (made)
+                ::rmdir(WithoutTrailingSeparator(path).c_str());
+            throw;
+        }
+        return {name, path, compressedBox};
     }
-    return {name, path, compressed};
+    if (!FindEntryIgnoringCase(path, JournalName).empty()) {
+        // A conversion was killed: opening completes it where the database
+        // can be changed; read-only media are read as they are.
+        try {
+            const DatabaseAccess repair(path, compressedBox, LockKind::Exclusive);
+        } catch (const Error&) {
+        }
+    }
+    return {name, path, MarkedCompressed(path).value_or(compressedBox)};
 }
 
 int FindNumFiles(const OpenDatabase& database) {
     try {
-        return static_cast<int>(ListCatalogFiles(database.Path, database.Compressed).size());
+        const bool compressed = MarkedCompressed(database.Path).value_or(database.Compressed);
+        return static_cast<int>(ListCatalogFiles(database.Path, compressed).size());
     } catch (const Error&) {
         return 0; // a directory that cannot be listed holds no catalog we can use
     }
@@ -96,10 +130,18 @@ bool RenameDatabase(const std::string& databaseDir, OpenDatabase& open, const st
     if (newName.empty())
         throw Error(msg::ErrorRenamingDatabase);
     CheckDatabaseName(newName);
+    CheckDatabaseName(oldName);
     const std::string oldPath = DatabasePath(databaseDir, oldName);
     const std::string newPath = DatabasePath(databaseDir, newName);
-    if (!RenameNoReplace(WithoutTrailingSeparator(oldPath), WithoutTrailingSeparator(newPath)))
+    if (!IsDatabase(oldPath))
         throw Error(msg::ErrorRenamingDatabase);
+    {
+        // The directory keeps its lock as it moves; no writer is at work in it.
+        const DatabaseLock lock(oldPath, LockKind::Exclusive);
+        if (!RenameNoReplace(WithoutTrailingSeparator(oldPath), WithoutTrailingSeparator(newPath)))
+            throw Error(msg::ErrorRenamingDatabase);
+        SyncDirectory(databaseDir);
+    }
     if (open.Path != oldPath)
         return false;
     open.Path = newPath;
@@ -109,13 +151,24 @@ bool RenameDatabase(const std::string& databaseDir, OpenDatabase& open, const st
 
 bool DeleteDatabase(const std::string& databaseDir, const OpenDatabase& open,
                     const std::string& name) {
-    CheckDatabaseName(name);
-    const std::string path = DatabasePath(databaseDir, name);
-    // Only the visible files go; a sub-directory or a hidden file keeps the
-    // directory, which is then no longer a database.
-    for (const std::string& entry : VisibleEntries(path).value_or(std::vector<std::string>()))
-        ::unlink(JoinPath(path, entry).c_str());
-    ::rmdir(WithoutTrailingSeparator(path).c_str());
+    const std::string path = ExistingDatabasePath(databaseDir, name);
+    {
+        const DatabaseLock lock(path, LockKind::Exclusive);
+        // The visible files go, and what killed writers left; another hidden
+        // file or a sub-directory keeps the directory, which is then no
+        // longer a database. A file that will not go is no matter, unless it
+        // is a marker: then the database is still there, and that is said.
+        RemoveLeftovers(path);
+        for (const std::string& entry : VisibleEntries(path).value_or(std::vector<std::string>()))
+            RemoveFile(JoinPath(path, entry));
+        for (const bool compressed : {true, false}) {
+            const std::string marker = FindEntryIgnoringCase(path, MarkerFileName(compressed));
+            if (!marker.empty())
+                throw Error(FormatMessage(msg::CannotDeleteFile, marker));
+        }
+    }
+    RemoveDirectory(WithoutTrailingSeparator(path));
+    SyncDirectory(databaseDir);
     return path == open.Path;
 }
 

@@ -21,8 +21,8 @@ struct DatabaseEntry {
 std::vector<DatabaseEntry> ListDatabases(const std::string& databaseDir);
 
 // Refuses, with a clear Error, a database name that would reach outside the
-// database root or be the root itself: an empty one, one holding "/" or "\",
-// "." or "..", or a control character.
+// database root, be the root itself or be hidden: an empty one, one holding
+// "/", "\" or a control character, or one beginning with ".".
 void CheckDatabaseName(std::string_view name);
 
 // The directory of database `name`: the root, the name and a final "/".
@@ -32,13 +32,24 @@ std::string DatabasePath(const std::string& databaseDir, std::string_view name);
 // VLR_ZIP is there (any case), plain when only VLR_STD is, nothing without one.
 std::optional<bool> MarkedCompressed(const std::string& path);
 
-// Writes the marker of the given form into `path`, replacing one of that name.
+// Writes the marker of the given form into `path`, replacing one of that name,
+// durably.
 void WriteMarker(const std::string& path, bool compressed);
 
+// Whether `path` is a database: a directory of its own (not a symbolic link)
+// holding a marker. Any other directory is not a database for any command.
+bool IsDatabase(const std::string& path);
+
+// The directory of the database `name` under `databaseDir`. Raises the name's
+// Error, and Error("There is no database named NAME") when it is no database.
+std::string ExistingDatabasePath(const std::string& databaseDir, const std::string& name);
+
 // "Open/New": opens database `name` under the root `databaseDir`, creating the
-// directory and its marker when the directory is missing. An existing
-// database's marker decides its form; the check box decides only for a new
-// database or a directory without a marker.
+// directory and its marker when the directory is missing (and removing the
+// directory again when the marker cannot be written). An existing database's
+// marker decides its form; the check box decides only for a new database or a
+// directory without a marker. A conversion a killed command left unfinished
+// is completed where the database can be changed.
 OpenDatabase OpenOrCreateDatabase(const std::string& databaseDir, const std::string& name,
                                   bool compressedBox);
 
@@ -51,14 +62,18 @@ std::string OpenDatabaseStatus(const OpenDatabase& database);
 
 // Renames database `oldName` under `databaseDir` to `newName`; the open
 // database follows when it was the one renamed. Raises Error("Error renaming
-// database.") when the name is empty or the system refuses. Returns whether
-// the open database was renamed.
+// database.") when the new name is empty or the system refuses, the name's
+// Error, and "There is no database named OLD". Returns whether the open
+// database was renamed.
 bool RenameDatabase(const std::string& databaseDir, OpenDatabase& open, const std::string& oldName,
                     const std::string& newName);
 
-// Deletes the visible files of database `name` (sub-directories and hidden
-// files stay, and then so does the directory), then the directory when it is
-// empty. Failures are ignored. Returns whether it was the open database.
+// Deletes the visible files of database `name` and the hidden files killed
+// writers left (sub-directories and other hidden files stay, and then so does
+// the directory), then the directory when it is empty. A file that cannot be
+// deleted is left, except that a marker that stays raises Error("Cannot
+// delete file MARKER"): the database is still there. Returns whether it was
+// the open database.
 bool DeleteDatabase(const std::string& databaseDir, const OpenDatabase& open,
                     const std::string& name);
 

@@ -1,9 +1,8 @@
 #include "store/DefaultDatabase.h"
 
+#include "common/FileOperations.h"
 #include "common/Path.h"
 #include "store/DatabaseLayout.h"
-
-#include <unistd.h>
 
 namespace quillory {
 
@@ -13,7 +12,7 @@ void KeepDefaultDatabaseCompressed(const std::string& databaseDir) {
         return;
     const std::string plainMarker = FindEntryIgnoringCase(database, PlainMarkerName);
     if (!plainMarker.empty())
-        ::unlink(plainMarker.c_str());
+        RemoveFile(plainMarker);
 }
 
 } // namespace quillory

@@ -1,6 +1,7 @@
 #include "store/FileStream.h"
 
 #include "common/Error.h"
+#include "common/FileOperations.h"
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
 
@@ -64,11 +65,10 @@ FileOutput::~FileOutput() {
 std::size_t FileOutput::Write(const char* data, std::size_t count) {
     std::size_t written = 0;
     while (written < count) {
-        const ssize_t put = ::write(fd_, data + written, count - written);
-        if (put > 0)
-            written += static_cast<std::size_t>(put);
-        else if (put == 0 || errno != EINTR)
+        const ssize_t put = WriteSome(fd_, data + written, count - written);
+        if (put <= 0)
             break;
+        written += static_cast<std::size_t>(put);
     }
     return written;
 }

@@ -52,7 +52,8 @@ TEST_F(CatalogListTest, ListsTheCatalogsOfTheDatabasesFormAndProposesTheNextNumb
     EXPECT_EQ(Column(rows, NameColumn), (std::vector<std::string>{"Alpha", "beta"}));
     EXPECT_EQ(NextDiskNumber(rows), 11);
 
-    database.Compressed = true;
+    // The marker, not the remembered form, says which files are catalogs.
+    fs::rename(In("VLR_STD"), In("VLR_ZIP"));
     rows = ListCatalogNames(database);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].DiskNumber, "5");
@@ -141,7 +142,10 @@ TEST_F(CatalogListTest, CompressedDatabaseRenamesAndDeletesTheTxtBz2) {
     EXPECT_EQ(CatalogPath(database, {"B", "4"}), In("B!4.txt.bz2"));
 
     DeleteCatalog(database, {"B", "4"});
-    DeleteCatalog(database, {"Gone", "9"});
+    EXPECT_EQ(ErrorText([&] {
+                  DeleteCatalog(database, {"Gone", "9"});
+              }),
+              "There is no catalog " + In("Gone!9.txt.bz2"));
     EXPECT_FALSE(fs::exists(In("B!4.txt.bz2")));
     EXPECT_TRUE(fs::exists(In("A!3.txt")));
 

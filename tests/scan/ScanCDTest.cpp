@@ -197,9 +197,11 @@ TEST_F(ScanCDTest, FailedRescanKeepsTheOldCatalog) {
 
     fs::create_directory(disk);
     database.Path = temp.File("gone/");
-    result = ScanCD(database, inputDir, {"Disk", "1"}, volumes);
-    EXPECT_EQ(result.Outcome, ScanOutcome::WriteFailed);
-    EXPECT_EQ(result.Failure.rfind("Cannot create file " + database.Path, 0), 0u) << result.Failure;
+    // A database that is gone cannot be held for the scan.
+    EXPECT_EQ(ErrorText([&] {
+                  ScanCD(database, inputDir, {"Disk", "1"}, volumes);
+              }),
+              "Cannot open file " + database.Path);
 
     // An output that fills up part-way.
     WriteFile(disk + "a", "");

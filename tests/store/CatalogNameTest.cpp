@@ -92,8 +92,19 @@ TEST(CatalogNameTest, NumbersMustBeIntegersAndNamesMustStayInTheDatabase) {
     EXPECT_EQ(ErrorText([] { CheckDiskName("Best!Of"); }), msg::DiskNameWithBang);
     for (const char* name : {"a/b", "a\\b", "tab\there", "new\nline", "del\x7f", "..\\up"})
         EXPECT_EQ(ErrorText([&] { CheckDiskName(name); }), msg::DiskNameWithSeparator) << name;
-    for (const char* name : {"", "Backup March", "..", "Gr\xc3\xbc\xc3\x9f"})
+    for (const char* name : {".", "..", ".hidden"})
+        EXPECT_EQ(ErrorText([&] { CheckDiskName(name); }), msg::DiskNameHidden) << name;
+    for (const char* name : {"", "Backup March", "x..", "Gr\xc3\xbc\xc3\x9f"})
         EXPECT_EQ(ErrorText([&] { CheckDiskName(name); }), "") << name;
+
+    // Every catalog name fits a file name in both forms ("!", the number, ".txt.bz2").
+    EXPECT_EQ(ErrorText([] { CheckCatalogName({std::string(244, 'a'), "12"}); }), "");
+    EXPECT_EQ(ErrorText([] {
+                  CheckCatalogName({std::string(245, 'a'), "12"});
+              }),
+              msg::DiskNameTooLong);
+    EXPECT_EQ(ErrorText([] { CheckCatalogName({"../x", "1"}); }), msg::DiskNameWithSeparator);
+    EXPECT_EQ(ErrorText([] { CheckCatalogName({"x", "1a"}); }), msg::DiskNumberNotInteger);
 
     EXPECT_EQ(DiskNameOrDefault(""), "Default");
     EXPECT_EQ(DiskNameOrDefault(" "), " ");

@@ -1,10 +1,12 @@
 #include "store/CompressionMode.h"
 
+#include "common/FileOperations.h"
 #include "store/BZip2.h"
 #include "store/CatalogName.h"
 #include "support/DirectorySnapshot.h"
 #include "support/TempDir.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -157,9 +159,12 @@ TEST_F(CompressionModeTest, AFailedConversionLosesNothing) {
         {"unreadable plain catalog", true,
          [&] { fs::create_symlink(temp.File("nowhere"), db + "Bad!1.txt"); },
          "Cannot open file " + db + "Bad!1.txt"},
-        {"marker cannot be written", true,
-         [&] { fs::create_directory(db + ".quillory-VLR_ZIP.part"); },
-         "Cannot create file " + db + ".quillory-VLR_ZIP.part"},
+        // The journal, then the twelve catalogs, then the marker are put in place.
+        {"marker cannot be put in place", true,
+         [] {
+             InjectFault(InjectedFault{FileOperation::Rename, 14, EIO});
+         },
+         "Cannot create file " + db + "VLR_ZIP"},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.Label);
@@ -179,6 +184,7 @@ TEST_F(CompressionModeTest, AFailedConversionLosesNothing) {
             test.Compress ? CompressDirectory(db) : DecompressDirectory(db);
         };
         EXPECT_EQ(ErrorText(convert), test.Error);
+        InjectFault(std::nullopt);
         EXPECT_EQ(Snapshot(db), before);
     }
 }

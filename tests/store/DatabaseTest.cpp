@@ -90,7 +90,9 @@ TEST_F(DatabaseTest, NamesReachingOutsideTheRootAreRefused) {
     }
     Make("db", {"VLR_STD"});
     EXPECT_EQ(ErrorText([&] { RenameDatabase(root, open, "db", "../db"); }), msg::BadDatabaseName);
-    for (const char* name : {"Main Database", "...", "..x", "Disks 2003 (old)", "\u00c9t\u00e9"})
+    for (const char* name : {"...", "..x", ".hidden"})
+        EXPECT_EQ(ErrorText([&] { CheckDatabaseName(name); }), msg::BadDatabaseName) << name;
+    for (const char* name : {"Main Database", "x..", "Disks 2003 (old)", "\u00c9t\u00e9"})
         EXPECT_EQ(ErrorText([&] { CheckDatabaseName(name); }), "") << name;
 
     EXPECT_EQ(Names(temp.Path()), (std::vector<std::string>{"outside.txt", "root"}));
@@ -142,7 +144,7 @@ TEST_F(DatabaseTest, OnlyVisibleCatalogsOfTheDatabasesFormAreCounted) {
     EXPECT_EQ(FindNumFiles(open), 2);
     EXPECT_EQ(OpenDatabaseStatus(open),
               "Open Database: db (Num Catalogs: 2)" + std::string(17, ' '));
-    open.Compressed = true;
+    fs::rename(root + "db/VLR_STD", root + "db/VLR_ZIP"); // the marker says the form
     EXPECT_EQ(FindNumFiles(open), 1);
     open.Path = root + "gone/";
     EXPECT_EQ(FindNumFiles(open), 0);

@@ -103,13 +103,15 @@ void TForm_ScanCD::Button1Click() {
 
 void TForm_ScanCD::Button_AddCDClick() {
     const std::string number = ToBytes(Edit_CDNum->text());
+    const QString typed = Edit_CDName->text();
+    const CatalogName disk{DiskNameOrDefault(ToBytes(typed)), number};
     if (!PassesOrShowsError(this, [&] { CheckDiskNumber(number); }) ||
-        !PassesOrShowsError(this, [&] { CheckDiskName(ToBytes(Edit_CDName->text())); }))
+        !PassesOrShowsError(this, [&] { CheckDiskName(ToBytes(typed)); }) ||
+        !PassesOrShowsError(this, [&] { CheckCatalogName(disk); }))
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     progress_.BeginScan();
-    Edit_CDName->setText(FromBytes(DiskNameOrDefault(ToBytes(Edit_CDName->text()))));
-    const CatalogName disk{ToBytes(Edit_CDName->text()), number};
+    Edit_CDName->setText(FromBytes(disk.DiskName));
 
     ScanResult result;
     try {
@@ -118,15 +120,22 @@ void TForm_ScanCD::Button_AddCDClick() {
         });
     } catch (...) {
         progress_.EndScan();
+        Edit_CDName->setText(typed);
         throw;
     }
     progress_.EndScan();
+    if (result.Outcome == ScanOutcome::WriteFailed) {
+        // Nothing was catalogued: the old catalog stays, and so do the fields.
+        Edit_CDName->setText(typed);
+        ShowUnexpectedErrorBox(this, result.Failure);
+        return;
+    }
     if (result.Outcome == ScanOutcome::NotAvailable)
         ShowErrorBox(this, msg::DiskNotAvailable);
-    if (result.Outcome == ScanOutcome::Written)
+    if (result.Outcome == ScanOutcome::Written) {
         ListView1->AppendRow(disk);
-    if (result.Outcome != ScanOutcome::NotAvailable)
         Edit_CDNum->setText(QString::number(static_cast<long long>(StrToInt(number)) + 1));
+    }
     Edit_CDName->clear();
     ListView1->SortAgain();
 }
@@ -166,7 +175,11 @@ void TForm_ScanCD::Button_DeleteClick() {
     }
     if (!AskWarningBox(this, msg::ConfirmDeleteFile))
         return;
-    DeleteCatalog(openDatabase_, *row);
+    try {
+        DeleteCatalog(openDatabase_, *row);
+    } catch (const Error&) {
+        // A catalog that cannot be deleted says so by staying in the list.
+    }
     PrepareManageCatalog();
     Edit_CDNum->clear();
     Edit_CDName->clear();

@@ -177,22 +177,31 @@ void TForm_OpenDB::CheckBox_CompressClick() {
         return;
     }
     const std::string path = DatabasePath(settings_.DatabaseDir, name);
+    if (!IsDatabase(path))
+        return; // a directory without a marker is no database to convert
     try {
         const BusyCursor busy(&waitWindow_);
         waitWindow_.ShowWith(
             QString::fromLatin1(compress ? msg::WaitCompressing : msg::WaitDecompressing));
         RunWhileWaiting([&] { compress ? CompressDirectory(path) : DecompressDirectory(path); });
     } catch (...) {
-        // The database is as it was: so is the box.
-        CheckBox_Compress->setChecked(!compress);
+        FollowForm(path);
         throw;
     }
-    // The open database's form follows its conversion, so its catalogs stay visible.
+    FollowForm(path);
+    ShowDBForm();
+}
+
+void TForm_OpenDB::FollowForm(const std::string& path) {
+    // Whether it succeeded or not, the markers say the database's form now:
+    // the box shows it, and the open database follows it so that its
+    // catalogs stay visible.
+    const bool compressed = MarkedCompressed(path).value_or(CheckBox_Compress->isChecked());
+    CheckBox_Compress->setChecked(compressed);
     if (path == openDatabase_.Path) {
-        openDatabase_.Compressed = compress;
+        openDatabase_.Compressed = compressed;
         emit OpenDatabaseChanged();
     }
-    ShowDBForm();
 }
 
 } // namespace quillory

@@ -50,6 +50,7 @@ private:
     void ListView1SelectItem();
     void RenameDialogRenameClick(const std::string& oldName);
     QString SelectedName() const;
+    void FollowForm(const std::string& path);
     // Refuses a bad name with the error box; true when the name may be used.
     bool AcceptableName(const std::string& name);
 
