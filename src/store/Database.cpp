@@ -94,8 +94,11 @@ OpenDatabase OpenOrCreateDatabase(const std::string& databaseDir, const std::str
         try {
             WriteMarker(path, compressedBox);
         } catch (...) {
-            if (made)
+            if (made) {
+                RemoveLeftovers(path);
+                ::unlink(JoinPath(path, MarkerFileName(compressedBox)).c_str());
                 ::rmdir(WithoutTrailingSeparator(path).c_str());
+            }
             throw;
         }
         return {name, path, compressedBox};
@@ -152,23 +155,30 @@ bool RenameDatabase(const std::string& databaseDir, OpenDatabase& open, const st
 bool DeleteDatabase(const std::string& databaseDir, const OpenDatabase& open,
                     const std::string& name) {
     const std::string path = ExistingDatabasePath(databaseDir, name);
+    std::string kept;
     {
         const DatabaseLock lock(path, LockKind::Exclusive);
-        // The visible files go, and what killed writers left; another hidden
-        // file or a sub-directory keeps the directory, which is then no
-        // longer a database. A file that will not go is no matter, unless it
-        // is a marker: then the database is still there, and that is said.
         RemoveLeftovers(path);
-        for (const std::string& entry : VisibleEntries(path).value_or(std::vector<std::string>()))
-            RemoveFile(JoinPath(path, entry));
-        for (const bool compressed : {true, false}) {
+        // The markers go first, the one that does not count before the one
+        // that does: until the last is gone the database stands whole, and
+        // once it is gone no list shows it.
+        for (const bool compressed : {false, true}) {
             const std::string marker = FindEntryIgnoringCase(path, MarkerFileName(compressed));
-            if (!marker.empty())
+            if (!marker.empty() && !RemoveFile(marker))
                 throw Error(FormatMessage(msg::CannotDeleteFile, marker));
+        }
+        // Then the other visible files; a sub-directory or another hidden file
+        // keeps the directory.
+        for (const std::string& entry : VisibleEntries(path).value_or(std::vector<std::string>())) {
+            const std::string file = JoinPath(path, entry);
+            if (!RemoveFile(file) && kept.empty() && !IsDirectory(file))
+                kept = file;
         }
     }
     RemoveDirectory(WithoutTrailingSeparator(path));
     SyncDirectory(databaseDir);
+    if (!kept.empty())
+        throw Error(FormatMessage(msg::CannotDeleteFile, kept));
     return path == open.Path;
 }
 

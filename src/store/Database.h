@@ -68,12 +68,13 @@ std::string OpenDatabaseStatus(const OpenDatabase& database);
 bool RenameDatabase(const std::string& databaseDir, OpenDatabase& open, const std::string& oldName,
                     const std::string& newName);
 
-// Deletes the visible files of database `name` and the hidden files killed
-// writers left (sub-directories and other hidden files stay, and then so does
-// the directory), then the directory when it is empty. A file that cannot be
-// deleted is left, except that a marker that stays raises Error("Cannot
-// delete file MARKER"): the database is still there. Returns whether it was
-// the open database.
+// Deletes database `name`: its markers first (so it stands whole until it is
+// gone from every list), then its other visible files and the hidden files
+// killed writers left (sub-directories and other hidden files stay, and then
+// so does the directory), then the directory when it is empty. Raises
+// Error("Cannot delete file PATH") for a marker that stays (the database is
+// untouched) and, once the database is gone, for a file that stays. Returns
+// whether it was the open database.
 bool DeleteDatabase(const std::string& databaseDir, const OpenDatabase& open,
                     const std::string& name);
 

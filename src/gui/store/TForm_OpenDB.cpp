@@ -123,10 +123,22 @@ void TForm_OpenDB::Button_DeleteClick() {
     }
     if (!AskWarningBox(this, msg::ConfirmDeleteDatabase))
         return;
-    if (DeleteDatabase(settings_.DatabaseDir, openDatabase_, ToBytes(name)))
+    const std::string path = DatabasePath(settings_.DatabaseDir, ToBytes(name));
+    try {
+        DeleteDatabase(settings_.DatabaseDir, openDatabase_, ToBytes(name));
+    } catch (...) {
+        // A file that would not go is reported, but the database may be gone.
+        DatabaseGone(path);
+        throw;
+    }
+    DatabaseGone(path);
+    Edit_DBName->clear();
+}
+
+void TForm_OpenDB::DatabaseGone(const std::string& path) {
+    if (path == openDatabase_.Path && !IsDatabase(path))
         emit OpenDatabaseDeleted();
     ShowDBForm();
-    Edit_DBName->clear();
 }
 
 void TForm_OpenDB::Button_RenameClick() {
