@@ -61,7 +61,7 @@ protected:
         return rows;
     }
 
-    test::TempDir temp;
+    test::TempDir temp{"/dev/shm"};
     std::string root = temp.File("root/");
 };
 

@@ -91,7 +91,7 @@ protected:
 
     // Every trial's disk carries the same times, so its catalogs read the same.
     static inline const fs::file_time_type Moment = fs::file_time_type::clock::now();
-    test::TempDir temp;
+    test::TempDir temp{"/dev/shm"};
     std::string disk = temp.File("disk/");
 
     static OpenDatabase Opened(const std::string& root, const std::string& name) {

@@ -12,12 +12,14 @@
 
 namespace quillory::test {
 
-// A fresh directory under /tmp, removed with everything in it at the end.
+// A fresh directory under /tmp (or `parent`), removed with everything in it
+// at the end. Tests that write many small durable files use the memory file
+// system /dev/shm, where flushing to stable storage costs nothing.
 class TempDir {
 public:
-    TempDir() {
-        char pattern[] = "/tmp/quillory-test-XXXXXX";
-        if (::mkdtemp(pattern) == nullptr)
+    explicit TempDir(const std::string& parent = "/tmp") {
+        std::string pattern = parent + "/quillory-test-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr)
             throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
     }
