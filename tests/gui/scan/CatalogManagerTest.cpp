@@ -1,3 +1,4 @@
+#include "common/FileOperations.h"
 #include "common/Messages.h"
 #include "gui/scan/TForm_Progress.h"
 #include "gui/scan/TForm_Rename.h"
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <unicode/uloc.h>
@@ -177,6 +179,24 @@ private slots:
         QCOMPARE(form->Edit_CDNum->text(), QString("5"));
         QCOMPARE(form->Edit_CDName->text(), QString());
         QCOMPARE(Snapshot(openDatabase.Path).size(), std::size_t(1));
+    }
+
+    void aCatalogThatCannotBeWrittenIsReportedAndChangesNothing() {
+        BoxRecorder boxes;
+        Catalogs({"Disk!5.txt"});
+        form->PrepareManageCatalog();
+        Fields("5", "Disk");
+        InjectFault(InjectedFault{FileOperation::Write, 1, ENOSPC});
+        form->Button_AddCDClick();
+        InjectFault(std::nullopt);
+        QCOMPARE(boxes.Boxes.size(), std::size_t(1));
+        QCOMPARE(boxes.Boxes[0].Kind, BoxKind::UnexpectedError);
+        QCOMPARE(boxes.Boxes[0].Text,
+                 QString::fromStdString("Cannot write file " + Db("Disk!5.txt") + "."));
+        QCOMPARE(ReadFile(Db("Disk!5.txt")), std::string("Disk!5.txt"));
+        QCOMPARE(form->Edit_CDNum->text(), QString("5"));
+        QCOMPARE(form->Edit_CDName->text(), QString("Disk"));
+        QCOMPARE(Shown(), QStringList{"5 Disk"});
     }
 
     void selectingAndClickingSortTheRows() {
