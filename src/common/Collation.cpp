@@ -2,6 +2,9 @@
 
 #include "common/Error.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <string_view>
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
@@ -11,14 +14,35 @@
 
 namespace quillory {
 
+namespace {
+
+// The user's collation order, named as POSIX orders the variables: LC_ALL,
+// else LC_COLLATE, else LANG ("sv_SE.UTF-8" gives "sv_SE"). ICU's own default
+// follows the messages category instead, so it is used only where none of
+// them names a language.
+std::string CollationLocale() {
+    for (const char* variable : {"LC_ALL", "LC_COLLATE", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (!value || !*value)
+            continue;
+        const std::string name(value, std::strcspn(value, ".@"));
+        if (name == "C" || name == "POSIX")
+            break;
+        return name;
+    }
+    return uloc_getDefault();
+}
+
+} // namespace
+
 Collation::Collation(Strength strength) {
     // The C and POSIX locales map to ICU's en_US_POSIX, whose rules set case
     // apart at the first level; lists there follow the root rules instead, so
     // that ignoring case still ignores it.
-    const std::string_view locale = uloc_getDefault();
+    const std::string locale = CollationLocale();
     const bool posix = locale.rfind("en_US_POSIX", 0) == 0;
     UErrorCode status = U_ZERO_ERROR;
-    collator_ = ucol_open(posix ? "" : uloc_getDefault(), &status);
+    collator_ = ucol_open(posix ? "" : locale.c_str(), &status);
     if (U_FAILURE(status)) {
         status = U_ZERO_ERROR;
         collator_ = ucol_open("", &status);

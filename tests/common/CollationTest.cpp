@@ -1,6 +1,8 @@
 #include "common/Collation.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <unicode/uloc.h>
@@ -39,6 +41,45 @@ TEST_F(CollationTest, CaseDecidesOnlyWhenTheLettersAgree) {
     EXPECT_EQ(ignoring.Compare("beta", "Beta"), 0);
     EXPECT_EQ(ignoring.Compare("\u00c9T\u00c9", "\u00e9t\u00e9"), 0);
     EXPECT_EQ(sensitive.Compare("same", "same"), 0);
+}
+
+TEST(CollationLocaleTest, TheCollationCategoryDecidesTheOrder) {
+    // Sets the variables for the length of one case, as a user's shell would.
+    struct Environment {
+        Environment(const char* all, const char* collate, const char* lang) {
+            Set("LC_ALL", all);
+            Set("LC_COLLATE", collate);
+            Set("LANG", lang);
+        }
+        ~Environment() {
+            for (const auto& [name, value] : saved)
+                value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+        }
+        void Set(const char* name, const char* value) {
+            const char* old = std::getenv(name);
+            saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+            value ? ::setenv(name, value, 1) : ::unsetenv(name);
+        }
+        std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+    };
+    struct Case {
+        const char* All;
+        const char* Collate;
+        const char* Lang;
+        bool ZebraFirst; // Swedish puts "Ä" after "Z", German beside "A"
+    };
+    const Case cases[] = {{nullptr, "sv_SE.UTF-8", "en_US.UTF-8", true},
+                          {nullptr, "de_DE.UTF-8", "sv_SE.UTF-8", false},
+                          {"sv_SE.UTF-8", "de_DE.UTF-8", "de_DE.UTF-8", true},
+                          {nullptr, nullptr, "sv_SE.UTF-8", true},
+                          {"", "", "de_DE.UTF-8@euro", false}};
+    for (const Case& c : cases) {
+        const Environment environment(c.All, c.Collate, c.Lang);
+        for (const auto strength :
+             {Collation::Strength::CaseSensitive, Collation::Strength::IgnoreCase})
+            EXPECT_EQ(Collation(strength).Compare("Zebra", "\u00c4pfel") < 0, c.ZebraFirst)
+                << (c.All ? c.All : "-") << " " << (c.Collate ? c.Collate : "-") << " " << c.Lang;
+    }
 }
 
 TEST_F(CollationTest, SortKeysOrderAsCompareDoes) {
