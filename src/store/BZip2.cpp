@@ -32,6 +32,35 @@ template <typename Loop, typename End> void RunThenEnd(Loop loop, End end) {
         std::rethrow_exception(failure);
 }
 
+// Every bzip2 stream starts with "BZh" and its block size in hundreds of
+// kilobytes, '1' to '9'.
+constexpr std::size_t StreamMagicSize = 4;
+
+bool StartsStream(std::span<const char> bytes) {
+    return bytes.size() >= StreamMagicSize && bytes[0] == 'B' && bytes[1] == 'Z' &&
+           bytes[2] == 'h' && bytes[3] >= '1' && bytes[3] <= '9';
+}
+
+// Tells whether another stream follows the one that just ended. `pending` holds
+// what the input buffer `buffer` still has of the source; when that is too short
+// to hold the magic (a stream can end anywhere in a read), it is moved to the
+// front of the buffer and topped up from the source.
+bool StreamFollows(ByteInput& source, std::span<char> buffer, std::span<char>& pending) {
+    if (pending.size() < StreamMagicSize) {
+        std::size_t held = pending.size();
+        if (held > 0)
+            std::memmove(buffer.data(), pending.data(), held);
+        while (held < StreamMagicSize) {
+            const std::size_t got = source.Read(buffer.data() + held, buffer.size() - held);
+            if (got == 0)
+                break;
+            held += got;
+        }
+        pending = buffer.first(held);
+    }
+    return StartsStream(pending);
+}
+
 } // namespace
 
 TBZip2::TBZip2() = default;
@@ -114,35 +143,50 @@ void TBZip2::DecompressStream(ByteInput& source, ByteOutput& destination) {
     if (source.Size() == 0)
         return;
     source.Rewind();
-    std::memset(&stream_, 0, sizeof stream_);
-    CheckResult(BZ2_bzDecompressInit(&stream_, 0, 0));
-    RunThenEnd([&] { DecompressLoop(source, destination); },
-               [&] { return BZ2_bzDecompressEnd(&stream_); });
-}
-
-void TBZip2::DecompressLoop(ByteInput& source, ByteOutput& destination) {
     const std::size_t bufferSize = BufferSize();
     std::vector<char> input(bufferSize);
     std::vector<char> output(bufferSize);
-    std::size_t lastRead = 0;
+    // Bytes read from the source but not taken by the stream that just ended:
+    // the start of whatever follows it.
+    std::span<char> pending;
+    // The first part is decoded whatever it holds, so that a source that is not
+    // bzip2 at all is an error; a later part only when it starts as a stream.
+    for (bool first = true; first || StreamFollows(source, input, pending); first = false) {
+        std::memset(&stream_, 0, sizeof stream_);
+        CheckResult(BZ2_bzDecompressInit(&stream_, 0, 0));
+        stream_.next_in = pending.data();
+        stream_.avail_in = static_cast<unsigned>(pending.size());
+        RunThenEnd(
+            [&] {
+                DecompressLoop(source, destination, input, output);
+                pending = {stream_.next_in, stream_.avail_in};
+            },
+            [&] { return BZ2_bzDecompressEnd(&stream_); });
+    }
+}
+
+void TBZip2::DecompressLoop(ByteInput& source, ByteOutput& destination, std::span<char> input,
+                            std::span<char> output) {
+    bool sourceEnded = false;
     int result = BZ_OK;
     while (result != BZ_STREAM_END) {
         stream_.next_out = output.data();
-        stream_.avail_out = static_cast<unsigned>(bufferSize);
+        stream_.avail_out = static_cast<unsigned>(output.size());
         do {
             if (stream_.avail_in == 0) {
-                lastRead = source.Read(input.data(), bufferSize);
+                const std::size_t got = source.Read(input.data(), input.size());
+                sourceEnded = got == 0;
                 stream_.next_in = input.data();
-                stream_.avail_in = static_cast<unsigned>(lastRead);
+                stream_.avail_in = static_cast<unsigned>(got);
             }
             result = CheckResult(BZ2_bzDecompress(&stream_));
-            if (lastRead == 0 && stream_.avail_out > 0 && result != BZ_STREAM_END) {
+            if (sourceEnded && stream_.avail_out > 0 && result != BZ_STREAM_END) {
                 // The source ended inside its stream. What was decoded is kept.
-                WriteAll(destination, output.data(), bufferSize - stream_.avail_out);
+                WriteAll(destination, output.data(), output.size() - stream_.avail_out);
                 CheckResult(BZ_UNEXPECTED_EOF);
             }
         } while (result != BZ_STREAM_END && stream_.avail_out > 0);
-        WriteAll(destination, output.data(), bufferSize - stream_.avail_out);
+        WriteAll(destination, output.data(), output.size() - stream_.avail_out);
     }
 }
 

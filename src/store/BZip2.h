@@ -4,6 +4,7 @@
 
 #include <bzlib.h>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace quillory {
@@ -20,8 +21,12 @@ public:
     // Writes one bzip2 stream holding the whole source. An empty source writes
     // nothing at all, not even a stream header.
     void CompressStream(ByteInput& source, ByteOutput& destination);
-    // Decodes the one bzip2 stream at the start of the source; bytes after its
-    // end, a second stream included, are not read. An empty source writes nothing.
+    // Decodes every bzip2 stream of the source, one after another, as bzip2 -d
+    // does: a file written by a parallel compressor, or several bzip2 files
+    // joined, is read to its end. Bytes after a stream that do not start
+    // another one ("BZh" and a block size from '1' to '9') are ignored; a part
+    // that starts as a stream but is damaged or cut short is an error, raised
+    // once what came before it has been written. An empty source writes nothing.
     void DecompressStream(ByteInput& source, ByteOutput& destination);
 
     // Returns a libbz2 result of 0 to 4 unchanged and raises Error with the
@@ -34,7 +39,8 @@ public:
 private:
     std::size_t BufferSize() const { return static_cast<std::size_t>(BufferSizeKB) * 1024; }
     void CompressLoop(ByteInput& source, ByteOutput& destination, std::int64_t size);
-    void DecompressLoop(ByteInput& source, ByteOutput& destination);
+    void DecompressLoop(ByteInput& source, ByteOutput& destination, std::span<char> input,
+                        std::span<char> output);
 
     bz_stream stream_{};
 };

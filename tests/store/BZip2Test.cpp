@@ -126,12 +126,120 @@ TEST_F(BZip2Test, EmptyStaysEmptyBothWays) {
     EXPECT_EQ(Convert("", false), "");
 }
 
-TEST_F(BZip2Test, ReadsOnlyTheFirstStream) {
-    const std::string first = Convert(Text(50000), true);
-    const std::string second = Convert(Noise(1000), true);
-    EXPECT_TRUE(Same(Convert(first + "trailing garbage", false), Text(50000)));
-    EXPECT_TRUE(Same(Convert(first + second, false), Text(50000)));
-    EXPECT_TRUE(Same(Convert(first + Noise(3 * B), false), Text(50000)));
+// What bzip2 writes for an empty file: a stream with no block.
+const std::string EmptyStream("BZh9\x17\x72\x45\x38\x50\x90\0\0\0\0", 14);
+
+// A source that hands out at most `chunk` bytes a read, so that stream ends and
+// the magic of the next stream fall anywhere inside and across reads.
+class ChunkedInput final : public ByteInput {
+public:
+    ChunkedInput(std::string bytes, std::size_t chunk) : bytes_(std::move(bytes)), chunk_(chunk) {}
+    std::int64_t Size() override { return std::int64_t(bytes_.size()); }
+    void Rewind() override { at_ = 0; }
+    std::size_t Read(char* buffer, std::size_t count) override {
+        const std::size_t got = bytes_.copy(buffer, std::min(count, chunk_), at_);
+        at_ += got;
+        return got;
+    }
+
+private:
+    std::string bytes_;
+    std::size_t chunk_;
+    std::size_t at_ = 0;
+};
+
+TEST_F(BZip2Test, ReadsEveryStreamAndIgnoresWhatFollows) {
+    const std::string text = Text(50000), noise = Noise(1000);
+    const std::string first = Convert(text, true), second = Convert(noise, true);
+    // Streams of many sizes, so that their ends fall at many places in a buffer.
+    std::string many, manyPacked;
+    for (std::size_t size = 1; size < 3 * B; size = size * 3 + 7) {
+        many += Noise(size, std::uint32_t(size));
+        manyPacked += Convert(Noise(size, std::uint32_t(size)), true);
+    }
+    const struct {
+        std::string packed, original;
+    } cases[] = {
+        {first + "trailing garbage", text},
+        {first + Noise(3 * B), text},
+        {first + second, text + noise},
+        {first + second + "trailing garbage", text + noise},
+        {first + EmptyStream + second + EmptyStream, text + noise},
+        {EmptyStream + first, text},
+        {EmptyStream, ""},
+        // Too short for a magic, or a block size that is not one: not a stream.
+        {first + second + "BZh", text + noise},
+        {first + "BZh0" + second, text},
+        {manyPacked, many},
+    };
+    for (const std::size_t chunk : {std::size_t{1}, std::size_t{3}, std::size_t{4093}, B}) {
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            SCOPED_TRACE(testing::Message() << "case " << i << ", reads of " << chunk);
+            ChunkedInput source(cases[i].packed, chunk);
+            test::FailingOutput out(cases[i].original.size() + 1);
+            TBZip2().DecompressStream(source, out);
+            EXPECT_TRUE(Same(out.Bytes, cases[i].original));
+        }
+    }
+    EXPECT_TRUE(Same(Convert(manyPacked, false), many));
+}
+
+TEST_F(BZip2Test, DamagedLaterStreamFailsAfterTheEarlierOnes) {
+    const std::string text = Text(50000), noise = Noise(1000);
+    const std::string first = Convert(text, true), second = Convert(noise, true);
+    std::string badCrc = second;
+    badCrc[10] ^= 0x55; // the block's CRC, after "BZh1" and the block magic
+    const struct {
+        std::string next, error;
+    } cases[] = {
+        {"BZh1", "BZ_UNEXPECTED_EOF"},
+        {second.substr(0, second.size() / 2), "BZ_UNEXPECTED_EOF"},
+        {second.substr(0, second.size() - 1), "BZ_UNEXPECTED_EOF"},
+        {"BZh1 is not a block", "BZ_DATA_ERROR"},
+        {badCrc, "BZ_DATA_ERROR"},
+        {EmptyStream + badCrc, "BZ_DATA_ERROR"},
+    };
+    for (const auto& [next, error] : cases) {
+        SCOPED_TRACE(error + " after " + std::to_string(next.size()) + " bytes");
+        EXPECT_EQ(DecompressError(first + next), error);
+        const std::string out = Out();
+        EXPECT_TRUE(out.starts_with(text));
+        EXPECT_TRUE((text + noise).starts_with(out));
+    }
+}
+
+// The programs' own files: joined bzip2 outputs and pbzip2's, which is one
+// stream per block. Each is checked against the original and bzip2 -d.
+TEST_F(BZip2Test, ReadsFilesOfManyStreamsThatOtherProgramsWrite) {
+    if (!HaveBzip2Program())
+        GTEST_SKIP() << "bzip2 is not on PATH";
+    const std::string in = dir.File("in"), packed = dir.File("packed"), out = dir.File("out"),
+                      theirs = dir.File("theirs");
+    const std::string original = Text(3000000) + Noise(300000) + Text(5);
+    WriteFile(in, original);
+    const std::string joined = "bzip2 -c '" + in + "'; bzip2 -c < /dev/null; bzip2 -1 -c '" + in +
+                               "'; printf 'x' | bzip2 -c";
+    const struct {
+        std::string command, original;
+        bool needsPbzip2;
+    } cases[] = {
+        {joined, original + original + "x", false},
+        {"pbzip2 -1 -b1 -c '" + in + "'", original, true},
+        {"pbzip2 -9 -b3 -p2 -c '" + in + "'; pbzip2 -c < /dev/null", original, true},
+    };
+    const bool havePbzip2 = Shell("command -v pbzip2 > /dev/null 2>&1") == 0;
+    for (const auto& [command, want, needsPbzip2] : cases) {
+        SCOPED_TRACE(command);
+        if (needsPbzip2 && !havePbzip2)
+            continue;
+        ASSERT_EQ(Shell("(" + command + ") > '" + packed + "'"), 0);
+        ASSERT_EQ(Shell("bzip2 -d -c '" + packed + "' > '" + theirs + "'"), 0);
+        Compress(packed, out, false);
+        EXPECT_TRUE(Same(ReadFile(out), want));
+        EXPECT_TRUE(Same(ReadFile(out), ReadFile(theirs)));
+    }
+    if (!havePbzip2)
+        GTEST_SKIP() << "pbzip2 is not on PATH (Debian package pbzip2): its files were not read";
 }
 
 TEST_F(BZip2Test, CutStreamKeepsWhatWasDecoded) {
