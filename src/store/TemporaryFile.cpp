@@ -7,18 +7,43 @@
 #include "common/Path.h"
 
 #include <cerrno>
-#include <cstdlib>
+#include <cstdint>
 #include <fcntl.h>
+#include <random>
 #include <unistd.h>
 
 namespace quillory {
 
+namespace {
+
+// Twelve random letters and digits: names no other writer picks.
+std::string RandomName() {
+    static constexpr char Characters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 random(std::random_device{}() ^
+                                        static_cast<std::uint64_t>(::getpid()) << 32);
+    std::string name(12, ' ');
+    for (char& c : name)
+        c = Characters[random() % (sizeof Characters - 1)];
+    return name;
+}
+
+} // namespace
+
 TemporaryFile::TemporaryFile(const std::string& directory, std::string target)
-    : directory_(directory), target_(std::move(target)),
-      path_(JoinPath(directory, std::string(Prefix) + "XXXXXX")) {
-    fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
-    if (fd_ < 0)
+    : directory_(directory), target_(std::move(target)) {
+    // Created as any new file is (the mode the user's umask leaves of 0666),
+    // since it becomes the catalog itself.
+    for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
+        path_ = JoinPath(directory, std::string(Prefix) + RandomName());
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd_ < 0) {
+        owned_ = false;
         throw Error(FormatMessage(msg::CannotCreateFile, target_));
+    }
 }
 
 TemporaryFile::~TemporaryFile() {

@@ -7,7 +7,7 @@
 namespace quillory {
 
 // A file being made in a directory under a hidden name of its own
-// (".quillory-" and random characters): no listing shows it, two writers never
+// (".quillory-" and twelve random characters): no listing shows it, two writers never
 // share one, and the name stays short whatever the name the file will take.
 // It is put in place by Commit, and removed when it is destroyed uncommitted.
 class TemporaryFile final : public ByteOutput {
