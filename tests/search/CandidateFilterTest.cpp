@@ -1,5 +1,6 @@
 #include "search/CandidateFilter.h"
 
+#include "search/BytePlaces.h"
 #include "store/CatalogRecord.h"
 
 #include <gtest/gtest.h>
@@ -48,9 +49,9 @@ Records Expected(const std::string& text, const std::string& pattern, bool inNam
 
 // Only the records the filter hands over that pass the same test count.
 Records Filtered(const std::string& text, const std::string& pattern, bool inName, bool inDirectory,
-                 std::mt19937& random) {
+                 std::mt19937& random, const BytePlaces& places) {
     Records handed;
-    CandidateFilter filter(pattern, inName, inDirectory, CollectInto(handed));
+    CandidateFilter filter(pattern, inName, inDirectory, CollectInto(handed), places);
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t piece = std::min<std::size_t>(text.size() - at, 1 + random() % 97);
         filter.Feed(text.data() + at, piece);
@@ -69,7 +70,15 @@ Records Filtered(const std::string& text, const std::string& pattern, bool inNam
     return kept;
 }
 
-TEST(CandidateFilterTest, HandsOverEveryRecordThatCanMatchWhateverThePieces) {
+// Every way of looking through the bytes that this processor runs, the
+// portable one included, must hand over the same records.
+class CandidateFilterTest : public testing::TestWithParam<const BytePlaces*> {};
+
+INSTANTIATE_TEST_SUITE_P(EveryImplementation, CandidateFilterTest,
+                         testing::ValuesIn(UsableBytePlaces()),
+                         [](const auto& info) { return std::string(info.param->Name); });
+
+TEST_P(CandidateFilterTest, HandsOverEveryRecordThatCanMatchWhateverThePieces) {
     std::mt19937 random(7);
     const char* names[] = {"needle.txt", "NEEDLE", "hay", "ne\r", "-----", "Needles and pins", "n"};
     const char* directories[] = {"\\", "\\needle\\", "\\hay\\stack\\", "\\N\\"};
@@ -93,7 +102,7 @@ TEST(CandidateFilterTest, HandsOverEveryRecordThatCanMatchWhateverThePieces) {
         for (const std::string pattern : {"NEEDLE", "N", "E\r", "\\N", "-----", "HAY\\S"}) {
             for (const auto& [inName, inDirectory] :
                  {std::pair{true, false}, std::pair{false, true}, std::pair{true, true}}) {
-                EXPECT_EQ(Filtered(text, pattern, inName, inDirectory, random),
+                EXPECT_EQ(Filtered(text, pattern, inName, inDirectory, random, *GetParam()),
                           Expected(text, pattern, inName, inDirectory))
                     << "round " << round << " pattern " << pattern;
             }
