@@ -70,13 +70,18 @@ bool CandidateFilter::IsSearchedLine(std::size_t lineInRecord) const {
 }
 
 void CandidateFilter::HandOverRecordAt(const char* start, const char* end) const {
-    // [start, end) holds the record's seven lines, each ended by its line end.
+    // [start, end) holds the record's seven lines, each ended by its line
+    // end. At the end of the text it may hold fewer, the last perhaps without
+    // its line end; the missing lines are then empty, as the plain parser
+    // gives them.
     CatalogRecordView record;
     for (std::string_view& line : record.Lines) {
+        if (start == end)
+            break;
         const char* lineEnd = FindLineEnd(start, end);
         const char* textEnd = lineEnd > start && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
         line = std::string_view(start, static_cast<std::size_t>(textEnd - start));
-        start = lineEnd + 1;
+        start = lineEnd == end ? end : lineEnd + 1;
     }
     consumer_(record);
 }
@@ -115,31 +120,37 @@ const char* CandidateFilter::ScanRecords(const char* begin, const char* end) {
     return LineStartBefore(begin, end, extra);
 }
 
+void CandidateFilter::Carry(const char* begin, const char* end) {
+    carried_.assign(begin, end);
+    carriedLineEnds_ = places_.CountLineEnds(begin, end);
+}
+
 void CandidateFilter::Feed(const char* data, std::size_t count) {
+    if (count == 0)
+        return; // an empty piece may not even point anywhere
     const char* end = data + count;
-    if (!pending_.empty()) {
-        // Complete the carried record first, taking only the lines it lacks.
-        std::size_t missing =
-            RecordLineCount -
-            places_.CountLineEnds(pending_.data(), pending_.data() + pending_.size());
+    if (!carried_.empty()) {
+        // Complete the carried record first, looking only in the new piece
+        // for the lines it lacks: looking through the whole record again at
+        // every piece would make a long record cost the square of its length.
+        std::size_t missing = RecordLineCount - carriedLineEnds_;
         const char* rest = PassLineEnds(data, end, missing);
-        pending_.append(data, rest);
+        carried_.append(data, rest);
+        carriedLineEnds_ = RecordLineCount - missing;
         if (missing > 0)
             return;
-        ScanRecords(pending_.data(), pending_.data() + pending_.size());
-        pending_.clear();
+        ScanRecords(carried_.data(), carried_.data() + carried_.size());
         data = rest;
     }
-    pending_.assign(ScanRecords(data, end), end);
+    Carry(ScanRecords(data, end), end);
 }
 
 void CandidateFilter::Finish() {
-    // What is left is less than one record: the plain parser hands it over
-    // with its missing lines empty.
-    CatalogRecordParser parser(consumer_);
-    parser.Feed(pending_.data(), pending_.size());
-    parser.Finish();
-    pending_.clear();
+    // What is left is less than one record, handed over as it stands.
+    if (!carried_.empty())
+        HandOverRecordAt(carried_.data(), carried_.data() + carried_.size());
+    carried_.clear();
+    carriedLineEnds_ = 0;
 }
 
 } // namespace quillory

@@ -15,7 +15,9 @@ namespace quillory {
 // records whose name or directory line (as asked) holds such a place. Every
 // record that can match is handed over; the caller's full test then decides,
 // so the outcome is that of reading every record. A short record at the end
-// of the text is handed over as the plain parser would.
+// of the text is handed over as the plain parser would. However small the
+// pieces a record comes in, each of its bytes is looked at a few times only,
+// and an unfinished record is kept once.
 class CandidateFilter final : public CatalogTextSink {
 public:
     // `pattern` is the upper-case search text (not empty); `places` looks
@@ -34,6 +36,7 @@ private:
     bool HoldsPatternAt(const char* at) const;
     bool IsSearchedLine(std::size_t lineInRecord) const;
     void HandOverRecordAt(const char* start, const char* end) const;
+    void Carry(const char* begin, const char* end);
 
     std::string pattern_;  // in lower case, to compare with letters folded
     std::string foldMask_; // 0x20 for each letter of the pattern, else 0
@@ -41,7 +44,10 @@ private:
     bool inDirectory_;
     RecordConsumer consumer_;
     const BytePlaces& places_;
-    std::string pending_; // an unfinished record carried to the next piece
+    // An unfinished record carried to the next piece, and the number of line
+    // ends it holds, so that each piece looks only for the lines it lacks.
+    std::string carried_;
+    std::size_t carriedLineEnds_ = 0;
 };
 
 } // namespace quillory

@@ -3,6 +3,7 @@
 #include "search/BytePlaces.h"
 #include "store/CatalogRecord.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -106,6 +107,65 @@ TEST_P(CandidateFilterTest, HandsOverEveryRecordThatCanMatchWhateverThePieces) {
                           Expected(text, pattern, inName, inDirectory))
                     << "round " << round << " pattern " << pattern;
             }
+        }
+    }
+}
+
+// Adds up the bytes that the filter hands to the implementation under test:
+// looking at a carried record again with every piece would make them grow
+// with the square of the record's length instead of with the text's.
+struct CountingPlaces {
+    static inline const BytePlaces* Inner = nullptr;
+    static inline std::size_t Bytes = 0;
+
+    static std::size_t CountLineEnds(const char* p, const char* end) {
+        Bytes += static_cast<std::size_t>(end - p);
+        return Inner->CountLineEnds(p, end);
+    }
+    static const char* FindPlace(const char* p, const char* last, const PlaceKey& key) {
+        const char* found = Inner->FindPlace(p, last, key);
+        Bytes += static_cast<std::size_t>(std::max(found ? found : last + 1, p) - p);
+        return found;
+    }
+};
+constexpr BytePlaces Counting{"counting", CountingPlaces::CountLineEnds, CountingPlaces::FindPlace};
+
+TEST_P(CandidateFilterTest, LooksAtEachByteOfALongRecordAFewTimesWhateverThePieces) {
+    // A quarter mebibyte of every byte value but the line end, so that neither
+    // the order of a word's bytes nor their sign can fool a look. It starts
+    // with 0x0B, which a careless test for zero bytes takes for a second line
+    // end when it follows one.
+    std::string filler;
+    for (unsigned i = 0; filler.size() < (1u << 18); ++i) {
+        if (const auto c = static_cast<char>(0x0B + i * 7); c != '\n')
+            filler += c;
+    }
+    struct Case {
+        std::string Name;
+        std::string Directory;
+        std::size_t Kept; // bytes of the long record before the text ends
+    };
+    const std::size_t whole = std::string::npos;
+    const Case cases[] = {
+        {filler + "needle", "\\", whole},
+        {"NEEDLE" + filler, "\\", whole},
+        {filler, "\\" + filler + "\\NeEdLe\\", whole},
+        {filler, "\\", whole},
+        {"needle" + filler, "\\", filler.size() / 2}, // the text ends inside the name
+    };
+    std::mt19937 random(11);
+    CountingPlaces::Inner = GetParam();
+    for (const Case& c : cases) {
+        const std::string around = FormatRecord(EntryKind::File, "needle", "\\", {}, 1);
+        const std::string text =
+            around + FormatRecord(EntryKind::File, c.Name, c.Directory, {}, 2).substr(0, c.Kept) +
+            (c.Kept == whole ? around : "");
+        for (const auto& [inName, inDirectory] :
+             {std::pair{true, false}, std::pair{false, true}, std::pair{true, true}}) {
+            CountingPlaces::Bytes = 0;
+            EXPECT_EQ(Filtered(text, "NEEDLE", inName, inDirectory, random, Counting),
+                      Expected(text, "NEEDLE", inName, inDirectory));
+            EXPECT_LE(CountingPlaces::Bytes, 4 * text.size());
         }
     }
 }
