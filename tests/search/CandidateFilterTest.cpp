@@ -1,7 +1,9 @@
 #include "search/CandidateFilter.h"
 
+#include "search/BytePlaces.h"
 #include "store/CatalogRecord.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -48,9 +50,9 @@ Records Expected(const std::string& text, const std::string& pattern, bool inNam
 
 // Only the records the filter hands over that pass the same test count.
 Records Filtered(const std::string& text, const std::string& pattern, bool inName, bool inDirectory,
-                 std::mt19937& random) {
+                 std::mt19937& random, const BytePlaces& places) {
     Records handed;
-    CandidateFilter filter(pattern, inName, inDirectory, CollectInto(handed));
+    CandidateFilter filter(pattern, inName, inDirectory, CollectInto(handed), places);
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t piece = std::min<std::size_t>(text.size() - at, 1 + random() % 97);
         filter.Feed(text.data() + at, piece);
@@ -69,7 +71,15 @@ Records Filtered(const std::string& text, const std::string& pattern, bool inNam
     return kept;
 }
 
-TEST(CandidateFilterTest, HandsOverEveryRecordThatCanMatchWhateverThePieces) {
+// Every way of looking through the bytes that this processor runs, the
+// portable one included, must hand over the same records.
+class CandidateFilterTest : public testing::TestWithParam<const BytePlaces*> {};
+
+INSTANTIATE_TEST_SUITE_P(EveryImplementation, CandidateFilterTest,
+                         testing::ValuesIn(UsableBytePlaces()),
+                         [](const auto& info) { return std::string(info.param->Name); });
+
+TEST_P(CandidateFilterTest, HandsOverEveryRecordThatCanMatchWhateverThePieces) {
     std::mt19937 random(7);
     const char* names[] = {"needle.txt", "NEEDLE", "hay", "ne\r", "-----", "Needles and pins", "n"};
     const char* directories[] = {"\\", "\\needle\\", "\\hay\\stack\\", "\\N\\"};
@@ -93,10 +103,69 @@ TEST(CandidateFilterTest, HandsOverEveryRecordThatCanMatchWhateverThePieces) {
         for (const std::string pattern : {"NEEDLE", "N", "E\r", "\\N", "-----", "HAY\\S"}) {
             for (const auto& [inName, inDirectory] :
                  {std::pair{true, false}, std::pair{false, true}, std::pair{true, true}}) {
-                EXPECT_EQ(Filtered(text, pattern, inName, inDirectory, random),
+                EXPECT_EQ(Filtered(text, pattern, inName, inDirectory, random, *GetParam()),
                           Expected(text, pattern, inName, inDirectory))
                     << "round " << round << " pattern " << pattern;
             }
+        }
+    }
+}
+
+// Adds up the bytes that the filter hands to the implementation under test:
+// looking at a carried record again with every piece would make them grow
+// with the square of the record's length instead of with the text's.
+struct CountingPlaces {
+    static inline const BytePlaces* Inner = nullptr;
+    static inline std::size_t Bytes = 0;
+
+    static std::size_t CountLineEnds(const char* p, const char* end) {
+        Bytes += static_cast<std::size_t>(end - p);
+        return Inner->CountLineEnds(p, end);
+    }
+    static const char* FindPlace(const char* p, const char* last, const PlaceKey& key) {
+        const char* found = Inner->FindPlace(p, last, key);
+        Bytes += static_cast<std::size_t>(std::max(found ? found : last + 1, p) - p);
+        return found;
+    }
+};
+constexpr BytePlaces Counting{"counting", CountingPlaces::CountLineEnds, CountingPlaces::FindPlace};
+
+TEST_P(CandidateFilterTest, LooksAtEachByteOfALongRecordAFewTimesWhateverThePieces) {
+    // A quarter mebibyte of every byte value but the line end, so that neither
+    // the order of a word's bytes nor their sign can fool a look. It starts
+    // with 0x0B, which a careless test for zero bytes takes for a second line
+    // end when it follows one.
+    std::string filler;
+    for (unsigned i = 0; filler.size() < (1u << 18); ++i) {
+        if (const auto c = static_cast<char>(0x0B + i * 7); c != '\n')
+            filler += c;
+    }
+    struct Case {
+        std::string Name;
+        std::string Directory;
+        std::size_t Kept; // bytes of the long record before the text ends
+    };
+    const std::size_t whole = std::string::npos;
+    const Case cases[] = {
+        {filler + "needle", "\\", whole},
+        {"NEEDLE" + filler, "\\", whole},
+        {filler, "\\" + filler + "\\NeEdLe\\", whole},
+        {filler, "\\", whole},
+        {"needle" + filler, "\\", filler.size() / 2}, // the text ends inside the name
+    };
+    std::mt19937 random(11);
+    CountingPlaces::Inner = GetParam();
+    for (const Case& c : cases) {
+        const std::string around = FormatRecord(EntryKind::File, "needle", "\\", {}, 1);
+        const std::string text =
+            around + FormatRecord(EntryKind::File, c.Name, c.Directory, {}, 2).substr(0, c.Kept) +
+            (c.Kept == whole ? around : "");
+        for (const auto& [inName, inDirectory] :
+             {std::pair{true, false}, std::pair{false, true}, std::pair{true, true}}) {
+            CountingPlaces::Bytes = 0;
+            EXPECT_EQ(Filtered(text, "NEEDLE", inName, inDirectory, random, Counting),
+                      Expected(text, "NEEDLE", inName, inDirectory));
+            EXPECT_LE(CountingPlaces::Bytes, 4 * text.size());
         }
     }
 }
