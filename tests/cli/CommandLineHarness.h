@@ -5,6 +5,7 @@
 #include "support/TempDir.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
@@ -66,6 +67,19 @@ inline std::string DirectoryLine(const std::string& path) {
 inline void SetTime(const std::string& path, std::time_t when) {
     const utimbuf times{when, when};
     ::utime(path.c_str(), &times);
+}
+
+// What the bzip2 program decodes from the file `path`, as another tool reading
+// a compressed catalog would.
+inline std::string Bunzip2(const std::string& path) {
+    std::string decoded;
+    if (FILE* pipe = ::popen(("bzip2 -dc '" + path + "'").c_str(), "r")) {
+        char buffer[65536];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            decoded.append(buffer, got);
+        ::pclose(pipe);
+    }
+    return decoded;
 }
 
 // The command line run in this process against a temporary tree: a database
