@@ -1,6 +1,6 @@
 #include "cli/CatalogCommands.h"
 
-#include "cli/Options.h"
+#include "cli/ProgressLine.h"
 #include "common/Error.h"
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
@@ -10,80 +10,99 @@
 #include "scan/ScanCD.h"
 #include "settings/LoadSettings.h"
 
-#include <sys/stat.h>
-
 namespace quillory {
 
-int CatalogsCommand::Execute(CommandContext& context) {
-    const auto options = Options::Parse(context.Arguments, {"--db"}, {});
-    if (!options || !options->Has("--db") || !options->Positional().empty())
-        return ExitUsage;
-    std::vector<CatalogName> catalogs =
-        ListCatalogNames(OpenedDatabase(context, options->Value("--db")));
+namespace {
+
+std::string EntriesText(std::uint64_t entries) {
+    return FormatMessage(msg::ProgressEntries, std::to_string(entries));
+}
+
+// Scans the input location into catalog `disk`, with the entries written so
+// far as its progress.
+ScanResult ScanWithProgress(CommandContext& context, const OpenDatabase& database,
+                            const std::string& inputDir, const CatalogName& disk) {
+    ProgressLine progress(context);
+    progress.Show(EntriesText(0));
+    return ScanCD(database, inputDir, disk, ReadMountedVolumes(),
+                  [&progress](std::uint64_t entries) { progress.Show(EntriesText(entries)); });
+}
+
+} // namespace
+
+const CommandSyntax& CatalogsCommand::Syntax() const {
+    static const CommandSyntax syntax{.Name = "catalogs",
+                                      .Description = "list a database's catalogs",
+                                      .Options = {DatabaseOption}};
+    return syntax;
+}
+
+void CatalogsCommand::Run(CommandContext& context, const OpenDatabase& database) {
+    std::vector<CatalogName> catalogs = ListCatalogNames(database);
     SortCatalogNames(catalogs, NumberColumn, true);
     for (const CatalogName& catalog : catalogs)
         context.Out << catalog.DiskNumber << '\t' << catalog.DiskName << '\n';
-    return ExitSuccess;
 }
 
-int ScanCommand::Execute(CommandContext& context) {
-    const auto options =
-        Options::Parse(context.Arguments, {"--db", "--number", "--name"}, {"--label"});
-    if (!options || !options->Has("--db") || !options->Has("--number") ||
-        (options->Has("--name") && options->Has("--label")) || options->Positional().size() > 1)
-        return ExitUsage;
-    const OpenDatabase database = OpenedDatabase(context, options->Value("--db"));
+const CommandSyntax& ScanCommand::Syntax() const {
+    static const CommandSyntax syntax{
+        .Name = "scan",
+        .Description = "scan a disk into a new catalog",
+        .Options = {DatabaseOption,
+                    {.Name = "--number", .Value = "K", .Required = true},
+                    {.Name = "--name", .Value = "DISK"},
+                    {.Name = "--label", .OrPrevious = true}},
+        .Positionals = {{.Name = "PATH", .Required = false}}};
+    return syntax;
+}
+
+void ScanCommand::Run(CommandContext& context, const OpenDatabase& database) {
+    const ParsedArguments& arguments = context.Arguments;
     Settings settings;
-    if (options->Positional().empty())
+    if (arguments.Positional().empty())
         ReadSettings(context.Store, settings);
     else
-        settings.InputDir = WithTrailingSeparator(options->Positional().front());
+        settings.InputDir = WithTrailingSeparator(arguments.Positional().front());
 
-    const std::string number = options->Value("--number");
+    const std::string number = arguments.Value("--number");
     const std::string name =
-        options->Has("--label") ? VolumeLabel(settings.InputDir) : options->Value("--name");
+        arguments.Has("--label") ? VolumeLabel(settings.InputDir) : arguments.Value("--name");
     CheckDiskNumber(number);
     CheckDiskName(name);
-    const CatalogName disk{DiskNameOrDefault(name), number};
-
-    std::function<void(std::uint64_t)> progress;
-    if (ShowProgress())
-        progress = [&context](std::uint64_t entries) {
-            context.Err << '\r' << entries << " entries" << std::flush;
-        };
     const ScanResult result =
-        ScanCD(database, settings.InputDir, disk, ReadMountedVolumes(), progress);
-    if (progress)
-        context.Err << '\n';
+        ScanWithProgress(context, database, settings.InputDir, {DiskNameOrDefault(name), number});
     if (result.Outcome == ScanOutcome::NotAvailable)
         throw Error(msg::DiskNotAvailable);
     if (result.Outcome == ScanOutcome::WriteFailed)
         throw Error(result.Failure);
     context.Out << result.CatalogFile << '\n';
-    return ExitSuccess;
 }
 
-int RenameCatalogCommand::Execute(CommandContext& context) {
-    const auto options = Options::Parse(context.Arguments, {"--db"}, {});
-    if (!options || !options->Has("--db") || options->Positional().size() != 4)
-        return ExitUsage;
-    const auto& names = options->Positional();
-    RenameCatalog(OpenedDatabase(context, options->Value("--db")), {names[1], names[0]},
-                  {names[3], names[2]});
-    return ExitSuccess;
+const CommandSyntax& RenameCatalogCommand::Syntax() const {
+    static const CommandSyntax syntax{
+        .Name = "rename-catalog",
+        .Description = "rename a catalog",
+        .Options = {DatabaseOption},
+        .Positionals = {{"NUMBER"}, {"DISK"}, {"NEWNUMBER"}, {"NEWDISK"}}};
+    return syntax;
 }
 
-int DeleteCatalogCommand::Execute(CommandContext& context) {
-    const auto options = Options::Parse(context.Arguments, {"--db"}, {});
-    if (!options || !options->Has("--db") || options->Positional().size() != 2)
-        return ExitUsage;
-    const OpenDatabase database = OpenedDatabase(context, options->Value("--db"));
-    const CatalogName catalog{options->Positional()[1], options->Positional()[0]};
-    struct stat info {};
-    if (::lstat(CatalogPath(database, catalog).c_str(), &info) != 0)
-        throw Error(FormatMessage(msg::NoSuchCatalog, CatalogPath(database, catalog)));
-    DeleteCatalog(database, catalog);
-    return ExitSuccess;
+void RenameCatalogCommand::Run(CommandContext& context, const OpenDatabase& database) {
+    const auto& names = context.Arguments.Positional();
+    RenameCatalog(database, {names[1], names[0]}, {names[3], names[2]});
+}
+
+const CommandSyntax& DeleteCatalogCommand::Syntax() const {
+    static const CommandSyntax syntax{.Name = "delete-catalog",
+                                      .Description = "delete a catalog",
+                                      .Options = {DatabaseOption},
+                                      .Positionals = {{"NUMBER"}, {"DISK"}}};
+    return syntax;
+}
+
+void DeleteCatalogCommand::Run(CommandContext& context, const OpenDatabase& database) {
+    const auto& names = context.Arguments.Positional();
+    DeleteCatalog(database, {names[1], names[0]});
 }
 
 } // namespace quillory

@@ -1,25 +1,33 @@
 #include "cli/CommandLine.h"
 
 #include "cli/CatalogCommands.h"
+#include "cli/ConvertCommands.h"
 #include "cli/DatabaseCommands.h"
 #include "cli/SearchCommands.h"
 #include "cli/SettingsCommand.h"
+#include "cli/StreamOutput.h"
+#include "cli/Usage.h"
+#include "cli/UsageError.h"
 #include "common/FormatMessage.h"
+#include "common/Messages.h"
 
 #include <exception>
+#include <memory>
 
 namespace quillory {
 
 namespace {
 
-std::vector<std::unique_ptr<Command>> AllCommands() {
-    std::vector<std::unique_ptr<Command>> commands;
+using Commands = std::vector<std::unique_ptr<Command>>;
+
+Commands AllCommands() {
+    Commands commands;
     commands.push_back(std::make_unique<DatabasesCommand>());
     commands.push_back(std::make_unique<CreateCommand>());
     commands.push_back(std::make_unique<RenameDatabaseCommand>());
     commands.push_back(std::make_unique<DeleteDatabaseCommand>());
-    commands.push_back(std::make_unique<ConvertCommand>(true));
-    commands.push_back(std::make_unique<ConvertCommand>(false));
+    commands.push_back(std::make_unique<CompressCommand>());
+    commands.push_back(std::make_unique<DecompressCommand>());
     commands.push_back(std::make_unique<CatalogsCommand>());
     commands.push_back(std::make_unique<ScanCommand>());
     commands.push_back(std::make_unique<RenameCatalogCommand>());
@@ -30,75 +38,93 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
     return commands;
 }
 
-void PrintUsage(std::ostream& stream, const std::vector<std::unique_ptr<Command>>& commands) {
-    stream << "Usage: quillory-cli [--root DIR] COMMAND ...\n"
-              "       quillory-cli --help | --version\n\n"
-              "Options:\n"
-              "  --root DIR   the database root (default: DatabaseDir from the settings)\n\n"
-              "Commands:\n";
+void WriteUsage(std::ostream& stream, const Commands& commands) {
+    std::vector<const CommandSyntax*> verbs;
+    for (const auto& command : commands)
+        verbs.push_back(&command->Syntax());
+    WriteUsage(stream, verbs);
+}
+
+Command* CommandNamed(const Commands& commands, const std::string& name) {
     for (const auto& command : commands) {
-        std::string head = command->Name();
-        if (!command->Synopsis().empty())
-            head += ' ' + command->Synopsis();
-        if (head.size() < 44 && head.find('\n') == std::string::npos)
-            stream << "  " << head << std::string(46 - head.size(), ' ') << command->Description()
-                   << '\n';
-        else
-            stream << "  " << head << "\n"
-                   << std::string(48, ' ') << command->Description() << '\n';
+        if (command->Syntax().Name == name)
+            return command.get();
     }
+    return nullptr;
+}
+
+// What the program's own options asked for, and where the verb's name stands.
+struct ProgramOptions {
+    std::string Root;
+    std::size_t Verb = 0;
+    bool Help = false;
+    bool Version = false;
+};
+
+// Reads the program's own options up to the verb's name; raises UsageError.
+ProgramOptions ReadProgramOptions(const std::vector<std::string>& arguments) {
+    ProgramOptions options;
+    std::size_t& next = options.Verb;
+    for (; next < arguments.size() && arguments[next].rfind("--", 0) == 0; ++next) {
+        const std::string& argument = arguments[next];
+        if (argument == "--help" || argument == "--version") {
+            (argument == "--help" ? options.Help : options.Version) = true;
+            return options;
+        }
+        if (argument != "--root")
+            throw UsageError(FormatMessage(msg::UnknownOption, argument));
+        if (++next == arguments.size())
+            throw UsageError(FormatMessage(msg::ValueMissing, argument));
+        options.Root = arguments[next];
+    }
+    if (next == arguments.size())
+        throw UsageError(msg::NoCommandGiven);
+    return options;
 }
 
 } // namespace
 
 int RunCommandLine(const std::vector<std::string>& arguments, SettingsStore& store,
-                   std::ostream& out, std::ostream& err) {
-    const auto commands = AllCommands();
-    std::string root;
-    std::size_t next = 0;
-    for (; next < arguments.size(); ++next) {
-        const std::string& argument = arguments[next];
-        if (argument == "--help") {
-            PrintUsage(out, commands);
-            return ExitSuccess;
-        }
-        if (argument == "--version") {
+                   std::ostream& out, std::ostream& err, bool errIsTerminal) {
+    const Commands commands = AllCommands();
+    std::string verbName;    // once the program's options are read
+    Command* verb = nullptr; // once the verb is known
+    try {
+        const ProgramOptions options = ReadProgramOptions(arguments);
+        if (options.Help) {
+            WriteUsage(out, commands);
+        } else if (options.Version) {
             out << "quillory-cli " << QUILLORY_VERSION << '\n';
-            return ExitSuccess;
+        } else {
+            verbName = arguments[options.Verb];
+            verb = CommandNamed(commands, verbName);
+            if (!verb)
+                throw UsageError(msg::UnknownCommand);
+            CommandContext context{
+                ParsedArguments::Parse(verb->Syntax(),
+                                       {arguments.begin() + options.Verb + 1, arguments.end()}),
+                options.Root,
+                store,
+                out,
+                err,
+                errIsTerminal};
+            if (context.Arguments.HelpAsked())
+                WriteVerbUsage(out, verb->Syntax());
+            else
+                verb->Execute(context);
         }
-        if (argument != "--root")
-            break;
-        if (++next == arguments.size()) {
-            PrintUsage(err, commands);
-            return ExitUsage;
-        }
-        root = arguments[next];
-    }
-    if (next == arguments.size()) {
-        PrintUsage(err, commands);
+        CheckWritten(out.flush());
+        return ExitSuccess;
+    } catch (const UsageError& error) {
+        err << (verbName.empty() ? FormatMessage(msg::WrongUsage, error.what())
+                                 : FormatMessage(msg::WrongVerbUsage, {verbName, error.what()}))
+            << '\n';
+        verb ? WriteVerbUsage(err, verb->Syntax()) : WriteUsage(err, commands);
         return ExitUsage;
+    } catch (const std::exception& error) {
+        err << WithFullStop(error.what()) << '\n';
+        return ExitFailure;
     }
-    for (const auto& command : commands) {
-        if (command->Name() != arguments[next])
-            continue;
-        CommandContext context{
-            {arguments.begin() + static_cast<std::ptrdiff_t>(next) + 1, arguments.end()},
-            root,
-            store,
-            out,
-            err};
-        try {
-            const int status = command->Execute(context);
-            if (status == ExitUsage)
-                PrintUsage(err, commands);
-            return status;
-        } catch (const std::exception& error) {
-            err << WithFullStop(error.what()) << '\n';
-            return ExitFailure;
-        }
-    }
-    PrintUsage(err, commands);
-    return ExitUsage;
 }
 
 } // namespace quillory

@@ -1,67 +1,65 @@
 #include "cli/DatabaseCommands.h"
 
+#include "cli/DatabaseRoot.h"
 #include "common/Error.h"
 #include "common/FileSystem.h"
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
-#include "store/CompressionMode.h"
 #include "store/Database.h"
 
 namespace quillory {
 
-int DatabasesCommand::Execute(CommandContext& context) {
-    if (!context.Arguments.empty())
-        return ExitUsage;
+const CommandSyntax& DatabasesCommand::Syntax() const {
+    static const CommandSyntax syntax{.Name = "databases",
+                                      .Description = "list the databases (Y: compressed)"};
+    return syntax;
+}
+
+void DatabasesCommand::Execute(CommandContext& context) {
     for (const DatabaseEntry& database : ListDatabases(DatabaseRoot(context)))
         context.Out << database.Name << '\t' << (database.Compressed ? 'Y' : 'N') << '\n';
-    return ExitSuccess;
 }
 
-int CreateCommand::Execute(CommandContext& context) {
-    auto& arguments = context.Arguments;
-    const bool compressed = arguments.size() == 2 && arguments[1] == "--compressed";
-    if (arguments.empty() || arguments.size() > 2 || (arguments.size() == 2 && !compressed) ||
-        arguments[0].empty())
-        return ExitUsage;
+const CommandSyntax& CreateCommand::Syntax() const {
+    static const CommandSyntax syntax{.Name = "create",
+                                      .Description = "create a database",
+                                      .Options = {{.Name = "--compressed"}},
+                                      .Positionals = {{"NAME"}}};
+    return syntax;
+}
+
+void CreateCommand::Execute(CommandContext& context) {
+    const std::string& name = context.Arguments.Positional()[0];
     const std::string root = DatabaseRoot(context);
-    CheckDatabaseName(arguments[0]);
-    if (IsDirectory(DatabasePath(root, arguments[0])))
-        throw Error(FormatMessage(msg::DatabaseExists, arguments[0]));
-    OpenOrCreateDatabase(root, arguments[0], compressed);
-    return ExitSuccess;
+    CheckDatabaseName(name);
+    if (IsDirectory(DatabasePath(root, name)))
+        throw Error(FormatMessage(msg::DatabaseExists, name));
+    OpenOrCreateDatabase(root, name, context.Arguments.Has("--compressed"));
 }
 
-int RenameDatabaseCommand::Execute(CommandContext& context) {
-    if (context.Arguments.size() != 2)
-        return ExitUsage;
-    ExistingDatabasePath(context, context.Arguments[0]);
+const CommandSyntax& RenameDatabaseCommand::Syntax() const {
+    static const CommandSyntax syntax{
+        .Name = "rename-db", .Description = "rename a database", .Positionals = {{"OLD"}, {"NEW"}}};
+    return syntax;
+}
+
+void RenameDatabaseCommand::Execute(CommandContext& context) {
+    const auto& names = context.Arguments.Positional();
+    ExistingDatabasePath(context, names[0]);
     OpenDatabase none;
-    RenameDatabase(DatabaseRoot(context), none, context.Arguments[0], context.Arguments[1]);
-    return ExitSuccess;
+    RenameDatabase(DatabaseRoot(context), none, names[0], names[1]);
 }
 
-int DeleteDatabaseCommand::Execute(CommandContext& context) {
-    if (context.Arguments.size() != 1)
-        return ExitUsage;
-    ExistingDatabasePath(context, context.Arguments[0]);
-    DeleteDatabase(DatabaseRoot(context), OpenDatabase(), context.Arguments[0]);
-    return ExitSuccess;
+const CommandSyntax& DeleteDatabaseCommand::Syntax() const {
+    static const CommandSyntax syntax{
+        .Name = "delete-db", .Description = "delete a database", .Positionals = {{"NAME"}}};
+    return syntax;
 }
 
-int ConvertCommand::Execute(CommandContext& context) {
-    if (context.Arguments.size() != 1)
-        return ExitUsage;
-    const std::string path = ExistingDatabasePath(context, context.Arguments[0]);
-    ConversionProgress progress;
-    if (ShowProgress()) {
-        progress = [&context](std::size_t done, std::size_t total) {
-            context.Err << '\r' << done << '/' << total << " catalogs" << std::flush;
-        };
-    }
-    compress_ ? CompressDirectory(path, progress) : DecompressDirectory(path, progress);
-    if (progress)
-        context.Err << '\n';
-    return ExitSuccess;
+void DeleteDatabaseCommand::Execute(CommandContext& context) {
+    const std::string& name = context.Arguments.Positional()[0];
+    ExistingDatabasePath(context, name);
+    DeleteDatabase(DatabaseRoot(context), OpenDatabase(), name);
 }
 
 } // namespace quillory

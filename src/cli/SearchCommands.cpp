@@ -1,6 +1,7 @@
 #include "cli/SearchCommands.h"
 
-#include "cli/Options.h"
+#include "cli/ProgressLine.h"
+#include "cli/StreamOutput.h"
 #include "common/Error.h"
 #include "common/FormatMessage.h"
 #include "common/IntegerConversion.h"
@@ -14,11 +15,12 @@
 #include "store/CatalogName.h"
 
 #include <map>
-#include <unistd.h>
 
 namespace quillory {
 
 namespace {
+
+const Option OutputOption{.Name = "--output", .Value = "FILE"};
 
 // "D/M/YYYY" with an optional " hh:mm:ss"; `defaultTime` stands in for a
 // missing time.
@@ -29,93 +31,106 @@ double ParseBound(const std::string& text, const char* defaultTime) {
     return TimeValue(date, time);
 }
 
-// Writes each row as its CSV line to FILE, or to standard output.
-void WriteRows(const ResultList& results, const Options& options, CommandContext& context) {
-    const ResultListRows rows(results);
-    if (options.Has("--output")) {
-        ExportCsv(rows, results.Size(), options.Value("--output"));
-        return;
-    }
-    context.Out.flush();
-    WriteCsv(rows, results.Size(), STDOUT_FILENO);
+// The search of `scope`, with the catalogs read of all and the matches so far
+// as its progress.
+ResultList Search(CommandContext& context, const OpenDatabase& database, const CatalogScope& scope,
+                  const SearchCriteria& criteria) {
+    ProgressLine progress(context);
+    return FindFile(database, scope, criteria, [&progress](const SearchStep& step) {
+        progress.Show(FormatMessage(msg::ProgressCatalogsRead, {std::to_string(step.CatalogsRead),
+                                                                std::to_string(step.CatalogCount),
+                                                                std::to_string(step.Matches)}));
+    });
 }
 
-SearchProgress ProgressLine(CommandContext& context) {
-    if (!ShowProgress())
-        return {};
-    return [&context](const SearchStep& step) {
-        context.Err << "\rScanning Disk: " << step.DiskName << "\x1b[K" << std::flush;
-    };
+// Writes each row as its CSV line to --output FILE, or to standard output.
+void WriteRows(const ResultList& results, CommandContext& context) {
+    const ResultListRows rows(results);
+    if (context.Arguments.Has(OutputOption.Name)) {
+        ExportCsv(rows, results.Size(), context.Arguments.Value(OutputOption.Name));
+        return;
+    }
+    StreamOutput output(context.Out);
+    WriteCsv(rows, results.Size(), output);
 }
 
 } // namespace
 
-int FindCommand::Execute(CommandContext& context) {
-    const auto options = Options::Parse(context.Arguments,
-                                        {"--db", "--text", "--in", "--disk-name", "--disk-number",
-                                         "--from", "--to", "--sort", "--output"},
-                                        {"--reverse"});
+const CommandSyntax& FindCommand::Syntax() const {
+    static const CommandSyntax syntax{
+        .Name = "find",
+        .Description = "search a database",
+        .Options = {DatabaseOption,
+                    {.Name = "--text", .Value = "T"},
+                    {.Name = "--in", .Choices = {"name", "dir", "both"}},
+                    {.Name = "--disk-name", .Value = "X"},
+                    {.Name = "--disk-number", .Value = "K"},
+                    {.Name = "--from", .Value = "D/M/YYYY[ hh:mm:ss]"},
+                    {.Name = "--to", .Value = "D/M/YYYY[ hh:mm:ss]"},
+                    {.Name = "--sort", .Choices = {"name", "dir", "disk", "id", "size", "date"}},
+                    {.Name = "--reverse"},
+                    OutputOption}};
+    return syntax;
+}
+
+void FindCommand::Run(CommandContext& context, const OpenDatabase& database) {
     static const std::map<std::string, ResultKey> sortKeys = {
         {"name", ResultKey::Name},     {"dir", ResultKey::Directory},
         {"disk", ResultKey::DiskName}, {"id", ResultKey::DiskNumber},
         {"size", ResultKey::Size},     {"date", ResultKey::DateTime}};
-    const std::string in = options ? options->Value("--in", "name") : "";
-    const std::string sort = options ? options->Value("--sort", "name") : "";
-    if (!options || !options->Has("--db") || !options->Positional().empty() ||
-        (in != "name" && in != "dir" && in != "both") || !sortKeys.count(sort))
-        return ExitUsage;
-
+    const ParsedArguments& arguments = context.Arguments;
+    const std::string in = arguments.Value("--in", "name");
     FindForm form;
     form.FileName = in != "dir";
     form.Directory = in != "name";
-    form.Text = options->Value("--text");
-    form.UseDiskName = options->Has("--disk-name");
-    form.DiskName = options->Value("--disk-name");
-    form.UseDiskNumber = options->Has("--disk-number");
-    form.DiskNumber = options->Value("--disk-number");
-    form.UseDate = options->Has("--from") || options->Has("--to");
+    form.Text = arguments.Value("--text");
+    form.UseDiskName = arguments.Has("--disk-name");
+    form.DiskName = arguments.Value("--disk-name");
+    form.UseDiskNumber = arguments.Has("--disk-number");
+    form.DiskNumber = arguments.Value("--disk-number");
+    form.UseDate = arguments.Has("--from") || arguments.Has("--to");
     // One bound alone leaves the range open on the other side: just above the
     // value that would switch the date test off, or past the last date.
-    form.Start = options->Has("--from") ? ParseBound(options->Value("--from"), "00:00:00") : -0.5;
-    form.End = options->Has("--to") ? ParseBound(options->Value("--to"), "23:59:59")
-                                    : mjd(31, 12, 9999) + 1;
-    const SearchCriteria criteria = BuildCriteria(form);
+    form.Start = arguments.Has("--from") ? ParseBound(arguments.Value("--from"), "00:00:00") : -0.5;
+    form.End = arguments.Has("--to") ? ParseBound(arguments.Value("--to"), "23:59:59")
+                                     : mjd(31, 12, 9999) + 1;
 
-    const OpenDatabase database = OpenedDatabase(context, options->Value("--db"));
-    const SearchProgress progress = ProgressLine(context);
-    ResultList results = FindFile(database, CatalogScope::EveryCatalog(), criteria, progress);
-    if (progress)
-        context.Err << '\n';
-    const bool reverse = options->Has("--reverse");
+    ResultList results =
+        Search(context, database, CatalogScope::EveryCatalog(), BuildCriteria(form));
+    const std::string sort = arguments.Value("--sort", "name");
+    const bool reverse = arguments.Has("--reverse");
     if (sort != "name" || reverse)
         results.Sort(sortKeys.at(sort), !reverse);
-    WriteRows(results, *options, context);
-    return ExitSuccess;
+    WriteRows(results, context);
 }
 
-int ListCommand::Execute(CommandContext& context) {
-    const auto options =
-        Options::Parse(context.Arguments, {"--db", "--number", "--name", "--output"}, {});
-    if (!options || !options->Has("--db") || !options->Has("--number") ||
-        !options->Positional().empty())
-        return ExitUsage;
-    const std::string number = options->Value("--number");
+const CommandSyntax& ListCommand::Syntax() const {
+    static const CommandSyntax syntax{
+        .Name = "list",
+        .Description = "list every record of one catalog",
+        .Options = {DatabaseOption,
+                    {.Name = "--number", .Value = "K", .Required = true},
+                    {.Name = "--name", .Value = "DISK"},
+                    OutputOption}};
+    return syntax;
+}
+
+void ListCommand::Run(CommandContext& context, const OpenDatabase& database) {
+    const ParsedArguments& arguments = context.Arguments;
+    const std::string number = arguments.Value("--number");
     CheckDiskNumber(number);
-    const OpenDatabase database = OpenedDatabase(context, options->Value("--db"));
     std::vector<CatalogName> matching;
     for (CatalogName& catalog : ListCatalogNames(database)) {
         if (TryStrToInt(catalog.DiskNumber) == StrToInt(number) &&
-            (!options->Has("--name") || catalog.DiskName == options->Value("--name")))
+            (!arguments.Has("--name") || catalog.DiskName == arguments.Value("--name")))
             matching.push_back(std::move(catalog));
     }
     if (matching.empty())
         throw Error(FormatMessage(msg::NoCatalogNumbered, number));
     if (matching.size() > 1)
         throw Error(FormatMessage(msg::SeveralCatalogsNumbered, number));
-    const ResultList results = FindFile(database, CatalogScope::OneCatalog(matching[0]),
-                                        SearchCriteria(), ProgressLine(context));
-    WriteRows(results, *options, context);
-    return ExitSuccess;
+    WriteRows(Search(context, database, CatalogScope::OneCatalog(matching[0]), SearchCriteria()),
+              context);
 }
 
 } // namespace quillory

@@ -5,9 +5,13 @@
 
 namespace quillory {
 
-int SettingsCommand::Execute(CommandContext& context) {
-    if (!context.Arguments.empty())
-        return ExitUsage;
+const CommandSyntax& SettingsCommand::Syntax() const {
+    static const CommandSyntax syntax{.Name = "settings",
+                                      .Description = "print the loaded settings"};
+    return syntax;
+}
+
+void SettingsCommand::Execute(CommandContext& context) {
     // The command line only reads the settings: the first-run rule belongs to
     // the desktop program's first start.
     Settings settings;
@@ -23,7 +27,6 @@ int SettingsCommand::Execute(CommandContext& context) {
                 << "DatabaseDir\t" << settings.DatabaseDir << '\n'
                 << "PrintCols\t" << widths << '\n'
                 << "PrintColsEnabled\t" << flags << '\n';
-    return ExitSuccess;
 }
 
 } // namespace quillory

@@ -3,10 +3,12 @@
 
 #include <clocale>
 #include <iostream>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     // Locale-aware comparisons follow the user's environment, as in the desktop program.
     std::setlocale(LC_ALL, "");
     quillory::QtSettingsStore store;
-    return quillory::RunCommandLine({argv + 1, argv + argc}, store, std::cout, std::cerr);
+    return quillory::RunCommandLine({argv + 1, argv + argc}, store, std::cout, std::cerr,
+                                    ::isatty(STDERR_FILENO) == 1);
 }

@@ -3,10 +3,20 @@
 namespace quillory {
 
 std::string FormatMessage(std::string_view pattern, std::string_view argument) {
+    return FormatMessage(pattern, {argument});
+}
+
+std::string FormatMessage(std::string_view pattern,
+                          std::initializer_list<std::string_view> arguments) {
     std::string text(pattern);
-    const auto at = text.find("%s");
-    if (at != std::string::npos)
+    std::size_t from = 0;
+    for (const std::string_view argument : arguments) {
+        const auto at = text.find("%s", from);
+        if (at == std::string::npos)
+            break;
         text.replace(at, 2, argument);
+        from = at + argument.size();
+    }
     return text;
 }
 

@@ -71,6 +71,26 @@ inline constexpr char NoCatalogNumbered[] = "No catalog carries the disk number 
 inline constexpr char SeveralCatalogsNumbered[] =
     "Several catalogs carry the disk number %s: name the disk with --name";
 
+// Command line. Wrong usage is one line on standard error: the program's name,
+// the verb's when there is one, and what is wrong.
+inline constexpr char WrongUsage[] = "quillory-cli: %s";
+inline constexpr char WrongVerbUsage[] = "quillory-cli: %s: %s";
+inline constexpr char NoCommandGiven[] = "no command given";
+inline constexpr char UnknownCommand[] = "unknown command";
+inline constexpr char UnknownOption[] = "unknown option %s";
+inline constexpr char ValueMissing[] = "%s requires a value";
+inline constexpr char ArgumentRequired[] = "%s is required";
+inline constexpr char ValueNotAChoice[] = "%s must be %s";
+inline constexpr char LastChoice[] = "%s or %s";
+inline constexpr char NotTogether[] = "%s and %s cannot be given together";
+inline constexpr char UnexpectedArgument[] = "unexpected argument %s";
+// Progress on standard error while it is a terminal.
+inline constexpr char ProgressEntries[] = "%s entries";
+inline constexpr char ProgressCatalogsRead[] = "%s of %s catalogs read, %s matches";
+inline constexpr char ProgressCatalogsConverted[] = "%s of %s catalogs converted";
+// A standard output that refuses what is written (a full disk).
+inline constexpr char CannotWriteStandardOutput[] = "Cannot write standard output: %s";
+
 // The "Please Wait!" window while long work runs.
 inline constexpr char WaitSearching[] = "     Scanning Database";
 inline constexpr char WaitCompressing[] = "Compressing Database";

@@ -16,6 +16,13 @@ TEST(FormatMessageTest, FillsOnlyTheFirstPlaceAndCopiesTheArgumentAsIs) {
     EXPECT_EQ(FormatMessage("no place", "x"), "no place");
 }
 
+TEST(FormatMessageTest, FillsSeveralPlacesInOrderWithoutSearchingTheArguments) {
+    EXPECT_EQ(FormatMessage("%s of %s read", {"3", "10"}), "3 of 10 read");
+    EXPECT_EQ(FormatMessage("%s and %s", {"%s", "two"}), "%s and two");
+    EXPECT_EQ(FormatMessage("%s, %s, %s", {"one"}), "one, %s, %s");
+    EXPECT_EQ(FormatMessage("%s", {"one", "two"}), "one");
+}
+
 TEST(WithFullStopTest, AppendsAfterACodeAboveFullStop) {
     EXPECT_EQ(WithFullStop("abc"), "abc.");
     EXPECT_EQ(WithFullStop("x1"), "x1.");

@@ -1,7 +1,9 @@
+#include "common/FileOperations.h"
 #include "output/CsvExport.h"
 #include "output/CsvLine.h"
 #include "search/ListViewData.h"
 #include "search/ResultList.h"
+#include "support/DirectorySnapshot.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -85,6 +87,30 @@ TEST_F(CsvExportTest, FailuresCarryTheSystemsDescription) {
               "No such file or directory");
     EXPECT_EQ(ErrorText([&] { ExportCsv(rows, list.Size(), temp.Path()); }), "Is a directory");
     EXPECT_FALSE(std::filesystem::exists(temp.File("missing")));
+}
+
+TEST_F(CsvExportTest, AFailedExportLeavesTheOldFileAndNothingElse) {
+    const std::string path = temp.File("out.csv");
+    WriteFile(path, "old list\r\n");
+    const auto before = test::Snapshot(temp.Path());
+    for (const FileOperation failing :
+         {FileOperation::Write, FileOperation::Sync, FileOperation::Rename}) {
+        InjectFault(InjectedFault{failing, 1, ENOSPC});
+        EXPECT_EQ(ErrorText([&] { ExportCsv(rows, list.Size(), path); }),
+                  "No space left on device");
+        InjectFault(std::nullopt);
+        EXPECT_EQ(test::Snapshot(temp.Path()), before) << static_cast<int>(failing);
+    }
+}
+
+TEST_F(CsvExportTest, ASymbolicLinkKeepsLeadingToTheNewList) {
+    std::filesystem::create_directory(temp.File("lists"));
+    WriteFile(temp.File("lists/real.csv"), "old list\r\n");
+    std::filesystem::create_symlink("lists/real.csv", temp.File("link.csv"));
+    ExportCsv(rows, 1, temp.File("link.csv"));
+    EXPECT_TRUE(std::filesystem::is_symlink(temp.File("link.csv")));
+    EXPECT_EQ(ReadFile(temp.File("lists/real.csv")), CsvLine(ListViewData(list, 0)));
+    EXPECT_EQ(test::Snapshot(temp.File("lists")).size(), 1u);
 }
 
 } // namespace

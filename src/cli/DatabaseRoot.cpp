@@ -1,14 +1,10 @@
-#include "cli/Command.h"
+#include "cli/DatabaseRoot.h"
 
 #include "common/Error.h"
-#include "common/FileSystem.h"
-#include "common/FormatMessage.h"
 #include "common/Messages.h"
 #include "common/Path.h"
 #include "settings/LoadSettings.h"
 #include "store/Database.h"
-
-#include <unistd.h>
 
 namespace quillory {
 
@@ -23,11 +19,7 @@ std::string DatabaseRoot(const CommandContext& context) {
 }
 
 std::string ExistingDatabasePath(const CommandContext& context, const std::string& name) {
-    CheckDatabaseName(name);
-    const std::string path = DatabasePath(DatabaseRoot(context), name);
-    if (name.empty() || !IsDirectory(path))
-        throw Error(FormatMessage(msg::NoSuchDatabase, name));
-    return path;
+    return ExistingDatabasePath(DatabaseRoot(context), name);
 }
 
 OpenDatabase OpenedDatabase(const CommandContext& context, const std::string& name) {
@@ -36,10 +28,6 @@ OpenDatabase OpenedDatabase(const CommandContext& context, const std::string& na
     database.Name = name;
     database.Compressed = MarkedCompressed(database.Path).value_or(false);
     return database;
-}
-
-bool ShowProgress() {
-    return ::isatty(STDERR_FILENO) == 1;
 }
 
 } // namespace quillory

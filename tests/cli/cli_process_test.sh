@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# What only the program itself shows: its exit statuses, its version, a
+# standard output that cannot be written, and progress on a real terminal.
+# Everything else about the command line is tested in cli_tests.
+set -uo pipefail
+cli=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config"
+passed=0
+failed=0
+
+check() { # NAME EXPECTED ACTUAL
+    if [ "$2" == "$3" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
+    fi
+}
+q() { "$cli" --root "$work/root" "$@"; }
+
+check "version" "quillory-cli 1.0" "$("$cli" --version)"
+"$cli" --help >/dev/null; check "help exits 0" 0 $?
+"$cli" >/dev/null 2>&1; check "no command exits 2" 2 $?
+"$cli" find --db >/dev/null 2>&1; check "wrong usage exits 2" 2 $?
+
+mkdir -p "$work/root" "$work/disk"
+printf 'hello' >"$work/disk/a.txt"
+q create Plain; check "create exits 0" 0 $?
+err=$(q create Plain 2>&1); check "a failure exits 1" 1 $?
+check "with its message" "A database named Plain exists already." "$err"
+
+# A write to standard output that fails fails the command.
+for args in "--help" "--version" "scan --db Plain --number 1 $work/disk" "databases" \
+    "catalogs --db Plain" "settings" "find --db Plain" "list --db Plain --number 1"; do
+    # shellcheck disable=SC2086
+    err=$(q $args 2>&1 >/dev/full)
+    check "'$args' >/dev/full exits 1" 1 $?
+    check "'$args' >/dev/full says so" "Cannot write standard output: No space left on device." "$err"
+done
+
+# On a terminal, progress shows on standard error and its line is cleared.
+if command -v script >/dev/null; then
+    shown=$(script -qec "$cli --root $work/root find --db Plain 2>&1 >/dev/null" /dev/null)
+    check "progress on a terminal" $'\r\e[K0 of 1 catalogs read, 0 matches\r\e[K' "$shown"
+    check "none elsewhere" "" "$(q find --db Plain 2>&1 >/dev/null)"
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
