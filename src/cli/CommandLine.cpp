@@ -10,6 +10,8 @@
 #include "cli/UsageError.h"
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
+#include "settings/LoadSettings.h"
+#include "store/DatabaseLock.h"
 
 #include <exception>
 #include <memory>
@@ -52,6 +54,25 @@ Command* CommandNamed(const Commands& commands, const std::string& name) {
     }
     return nullptr;
 }
+
+// Says on standard error, while it lives, when a command waits for another
+// that holds its database.
+class LockNotice {
+public:
+    explicit LockNotice(std::ostream& err) : before_(CurrentLockWaiting()) {
+        LockWaiting waiting = before_;
+        waiting.Waiting = [&err](const std::string& database) {
+            err << FormatMessage(msg::WaitingForDatabase, database) << '\n' << std::flush;
+        };
+        SetLockWaiting(std::move(waiting));
+    }
+    ~LockNotice() { SetLockWaiting(before_); }
+    LockNotice(const LockNotice&) = delete;
+    LockNotice& operator=(const LockNotice&) = delete;
+
+private:
+    LockWaiting before_;
+};
 
 // What the program's own options asked for, and where the verb's name stands.
 struct ProgramOptions {
@@ -108,10 +129,12 @@ int RunCommandLine(const std::vector<std::string>& arguments, SettingsStore& sto
                 out,
                 err,
                 errIsTerminal};
-            if (context.Arguments.HelpAsked())
+            if (context.Arguments.HelpAsked()) {
                 WriteVerbUsage(out, verb->Syntax());
-            else
+            } else {
+                const LockNotice notice(err);
                 verb->Execute(context);
+            }
         }
         CheckWritten(out.flush());
         return ExitSuccess;
@@ -121,6 +144,12 @@ int RunCommandLine(const std::vector<std::string>& arguments, SettingsStore& sto
             << '\n';
         verb ? WriteVerbUsage(err, verb->Syntax()) : WriteUsage(err, commands);
         return ExitUsage;
+    } catch (const SettingError& error) {
+        // The window's text alone does not tell which file or value is wrong.
+        err << FormatMessage(msg::BadSettingIn,
+                             {store.Location(), error.Name(), WithFullStop(error.what())})
+            << '\n';
+        return ExitFailure;
     } catch (const std::exception& error) {
         err << WithFullStop(error.what()) << '\n';
         return ExitFailure;

@@ -88,6 +88,11 @@ inline constexpr char UnexpectedArgument[] = "unexpected argument %s";
 inline constexpr char ProgressEntries[] = "%s entries";
 inline constexpr char ProgressCatalogsRead[] = "%s of %s catalogs read, %s matches";
 inline constexpr char ProgressCatalogsConverted[] = "%s of %s catalogs converted";
+// A settings value that cannot be read, in the file that holds it.
+inline constexpr char BadSettingIn[] = "quillory-cli: %s, value %s: %s";
+// A command that waits for another holding its database.
+inline constexpr char WaitingForDatabase[] =
+    "quillory-cli: waiting for another command to finish with the database %s";
 // A standard output that refuses what is written (a full disk).
 inline constexpr char CannotWriteStandardOutput[] = "Cannot write standard output: %s";
 

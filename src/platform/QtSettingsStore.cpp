@@ -40,6 +40,10 @@ void QtSettingsStore::WriteText(const std::string& name, const std::string& valu
     settings_.setValue(QString::fromStdString(name), FromBytes(value));
 }
 
+std::string QtSettingsStore::Location() const {
+    return ToBytes(path_);
+}
+
 void QtSettingsStore::Commit() {
     settings_.sync();
     if (settings_.status() != QSettings::NoError)

@@ -23,6 +23,7 @@ public:
     std::string ReadText(const std::string& name) const override;
     void WriteText(const std::string& name, const std::string& value) override;
     void Commit() override;
+    std::string Location() const override;
 
 private:
     QString path_;

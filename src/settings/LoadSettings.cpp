@@ -24,10 +24,19 @@ void ApplyFirstRunRule(SettingsStore& store, Settings& settings, const FirstRunA
 void ReadSettings(const SettingsStore& store, Settings& settings) {
     if (!store.Exists())
         return;
-    settings.InputDir = store.ReadText(settings_key::InputDir);
-    settings.DatabaseDir = store.ReadText(settings_key::DatabaseDir);
-    ReadPrintCols(store.ReadText(settings_key::PrintCols), settings);
-    ReadPrintColsEnabled(store.ReadText(settings_key::PrintColsEnabled), settings);
+    const auto read = [&](const char* name, const auto& take) {
+        try {
+            take(store.ReadText(name));
+        } catch (const Error& error) {
+            throw SettingError(error.what(), name);
+        }
+    };
+    read(settings_key::InputDir, [&](std::string text) { settings.InputDir = std::move(text); });
+    read(settings_key::DatabaseDir,
+         [&](std::string text) { settings.DatabaseDir = std::move(text); });
+    read(settings_key::PrintCols, [&](const std::string& text) { ReadPrintCols(text, settings); });
+    read(settings_key::PrintColsEnabled,
+         [&](const std::string& text) { ReadPrintColsEnabled(text, settings); });
 }
 
 void LoadSettings(SettingsStore& store, Settings& settings, const FirstRunActions& actions) {

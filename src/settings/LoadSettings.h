@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Error.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 
@@ -17,10 +18,22 @@ struct FirstRunActions {
     std::function<std::string()> FirstOpticalDrive;
 };
 
+// A stored value that does not follow its format: the conversion's or the
+// store's own text, and the name of the value, for the command line to name.
+class SettingError : public Error {
+public:
+    SettingError(const std::string& message, std::string name)
+        : Error(message), name_(std::move(name)) {}
+    const std::string& Name() const { return name_; }
+
+private:
+    std::string name_;
+};
+
 // Reads the persisted settings into `settings`, in the order InputDir,
 // DatabaseDir, PrintCols, PrintColsEnabled. Nothing is read when the store does
-// not exist. A value that does not follow its format raises Error at that
-// value, leaving the fields read before it loaded.
+// not exist. A value that does not follow its format raises SettingError at
+// that value, leaving the fields read before it loaded.
 void ReadSettings(const SettingsStore& store, Settings& settings);
 
 // ReadSettings, then the first-run rule when FirstTime is exactly "True":

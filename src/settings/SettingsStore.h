@@ -24,6 +24,9 @@ public:
     // Makes every recorded value lasting, creating the store when it is missing.
     // Raises Error when the values cannot be stored.
     virtual void Commit() = 0;
+
+    // Where the values live, to name in a message (the settings file's path).
+    virtual std::string Location() const = 0;
 };
 
 // The names of the stored values.

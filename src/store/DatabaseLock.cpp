@@ -25,11 +25,6 @@ LockWaiting& Policy() {
     return waiting;
 }
 
-LockWaiting CurrentPolicy() {
-    const std::lock_guard lock(waitingMutex);
-    return Policy();
-}
-
 std::string WithoutTrailingSeparator(std::string path) {
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
@@ -47,6 +42,11 @@ void SetLockWaiting(LockWaiting waiting) {
     Policy() = std::move(waiting);
 }
 
+LockWaiting CurrentLockWaiting() {
+    const std::lock_guard lock(waitingMutex);
+    return Policy();
+}
+
 DatabaseLock::DatabaseLock(const std::string& path, LockKind kind)
     // Without its final "/" the name of a symbolic link is not followed.
     : fd_(::open(WithoutTrailingSeparator(path).c_str(),
@@ -54,7 +54,7 @@ DatabaseLock::DatabaseLock(const std::string& path, LockKind kind)
     if (fd_ < 0)
         throw Error(FormatMessage(msg::CannotOpenFile, path));
     const int operation = kind == LockKind::Exclusive ? LOCK_EX : LOCK_SH;
-    const LockWaiting policy = CurrentPolicy();
+    const LockWaiting policy = CurrentLockWaiting();
     const auto deadline = std::chrono::steady_clock::now() + policy.Patience;
     bool told = false;
     while (!LockFile(fd_, operation | LOCK_NB)) {

@@ -14,6 +14,7 @@ struct LockWaiting {
     std::function<void(const std::string& databasePath)> Waiting;
 };
 void SetLockWaiting(LockWaiting waiting);
+LockWaiting CurrentLockWaiting();
 
 enum class LockKind {
     Shared,    // reading: searches and listings, any number at once

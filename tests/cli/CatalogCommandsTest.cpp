@@ -1,4 +1,5 @@
 #include "cli/CommandLineHarness.h"
+#include "store/DatabaseLock.h"
 
 namespace quillory {
 namespace {
@@ -124,6 +125,22 @@ TEST_F(CatalogCommandsTest, ScanWritesTheCatalogAndPrintsItsName) {
         {"delete in a compressed database", {"delete-catalog", "--db", "Packed", "7", "Disk"}, 0},
     });
     EXPECT_EQ(Names(root + "/Packed"), "VLR_ZIP");
+}
+
+TEST_F(CatalogCommandsTest, AWriterSaysItWaitsForAnotherThenGivesUp) {
+    SetLockWaiting({std::chrono::milliseconds(100), {}});
+    const std::string database = root + "/Plain/";
+    {
+        const DatabaseLock other(database, LockKind::Exclusive);
+        const test::Outcome outcome = Run({"scan", "--db", "Plain", "--number", "1", disk});
+        EXPECT_EQ(outcome.Status, 1);
+        EXPECT_EQ(outcome.Err,
+                  "quillory-cli: waiting for another command to finish with the database " +
+                      database + "\nThe database " + database +
+                      " is in use by another command. Please retry when it has finished.\n");
+    }
+    EXPECT_EQ(Run({"scan", "--db", "Plain", "--number", "1", disk}).Status, 0);
+    SetLockWaiting({});
 }
 
 } // namespace

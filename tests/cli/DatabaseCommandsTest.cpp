@@ -31,8 +31,22 @@ TEST_F(SettingsCommandTest, PrintsTheSettingsAsLoadedAndNeverWritesThem) {
            false);
     EXPECT_NE(ReadFile(settingsFile).find("FirstTime=True"), std::string::npos)
         << "the command line never applies the first-run rule";
+    // The message names the file and the value as well as the conversion's text.
     WriteSettings("[General]\nPrintCols=\"  5  4x\"\n");
-    Expect({{"malformed settings", {"settings"}, 1, "", "' 4x' is not a valid integer value."}},
+    const std::string in = "quillory-cli: " + settingsFile + ", value ";
+    Expect({{"malformed settings",
+             {"settings"},
+             1,
+             "",
+             in + "PrintCols: ' 4x' is not a valid integer value."}},
+           false);
+    WriteSettings("[General]\nDatabaseDir=/data/\n");
+    Expect({{"a missing value",
+             {"databases"},
+             1,
+             "",
+             in + "PrintCols: '' is not a valid integer value."},
+            {"--root needs no settings", {"--root", root, "databases"}, 0, ""}},
            false);
 }
 

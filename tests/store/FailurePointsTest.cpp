@@ -187,8 +187,9 @@ TEST_F(FailurePointsTest, EveryCommandLeavesTheDatabasesAsBeforeOrAsAfter) {
                 ++trials;
                 const Reading now = Read(root);
                 EXPECT_TRUE(now == before || now == after) << Describe(now);
-                if (!failed)
+                if (!failed) {
                     EXPECT_EQ(now, after) << "a command that reports success did its work";
+                }
                 Tidy(root);
                 const Reading tidied = Read(root);
                 EXPECT_TRUE(tidied == now || (now == before && tidied == after))

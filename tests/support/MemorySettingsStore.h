@@ -35,6 +35,8 @@ public:
         Pending[name] = value;
     }
 
+    std::string Location() const override { return "memory"; }
+
     void Commit() override {
         if (FailCommit)
             throw Error(FormatMessage(msg::SettingsNotSaved, "memory"));
