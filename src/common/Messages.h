@@ -22,6 +22,8 @@ inline constexpr char CannotCreateFile[] = "Cannot create file %s";
 inline constexpr char CannotReadFile[] = "Cannot read file %s";
 inline constexpr char CannotWriteFile[] = "Cannot write file %s";
 inline constexpr char CannotDeleteFile[] = "Cannot delete file %s";
+// Followed by ": " and the system's reason, as in ": Too many open files".
+inline constexpr char CannotReadDirectory[] = "Cannot read the directory %s";
 inline constexpr char Bzip2IoError[] = "bzip2: I/O error";
 
 // Commands that need an open database or a result list.

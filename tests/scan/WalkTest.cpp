@@ -6,13 +6,17 @@
 #include "support/ScratchMount.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
+#include <climits>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace quillory {
@@ -79,6 +83,101 @@ std::vector<std::string> Listed(const std::string& directory) {
     return names;
 }
 
+// Creates in the directory `parent` the directory `name` with a chain of
+// `depth` directories below it, each holding a file, a directory holding a
+// file, and the next link. The links' names are long enough that full paths in
+// the chain soon exceed PATH_MAX.
+void MakeChain(int parent, const std::string& name, int depth) {
+    const std::string link(60, 'n');
+    int fd = ::dup(parent);
+    std::string next = name;
+    for (int level = 0; level <= depth; ++level) {
+        ASSERT_EQ(::mkdirat(fd, next.c_str(), 0755), 0);
+        const int below = ::openat(fd, next.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = below;
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::mkdirat(fd, "side", 0755), 0);
+        for (const char* file : {"file", "side/inner"})
+            ::close(::openat(fd, file, O_WRONLY | O_CREAT, 0644));
+        next = link + std::to_string(level);
+    }
+    ::close(fd);
+}
+
+// Empties the directory `fd` and closes it, naming everything relative to its
+// directory, since the chains above are too deep for full paths.
+void Empty(int fd) {
+    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (!dir)
+        return;
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir))
+        if (std::string_view(entry->d_name) != "." && std::string_view(entry->d_name) != "..")
+            names.emplace_back(entry->d_name);
+    for (const std::string& name : names)
+        if (::unlinkat(fd, name.c_str(), 0) != 0) {
+            Empty(::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY));
+            ::unlinkat(fd, name.c_str(), AT_REMOVEDIR);
+        }
+    ::closedir(dir);
+}
+
+// The lines a walk of the directory `fd` must give, by a plain recursion that
+// holds every level open.
+void ReferenceWalk(int fd, const std::string& directory, std::vector<std::string>& lines) {
+    DIR* dir = ::fdopendir(fd);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        struct stat info {};
+        if (name[0] == '.' || ::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISDIR(info.st_mode)) {
+            ReferenceWalk(::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY),
+                          directory + name + "\\", lines);
+            lines.push_back("D " + name + " " + directory);
+        } else if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) {
+            lines.push_back("F " + name + " " + directory);
+        }
+    }
+    ::closedir(dir);
+}
+
+// Runs `action` in a child process that may open no more than `descriptors`
+// files beside its standard streams and the pipe that hands back what `action`
+// returned.
+std::string WithDescriptors(rlim_t descriptors, const std::function<std::string()>& action) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(pipeFds[1], 3);
+        ::close_range(4, ~0U, 0);
+        // The hard limit too: nothing in the child may raise the limit again.
+        const rlimit limit{4 + descriptors, 4 + descriptors};
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        const std::string result = action();
+        for (std::size_t done = 0; done < result.size();) {
+            const ssize_t written = ::write(3, result.data() + done, result.size() - done);
+            if (written <= 0)
+                ::_exit(1);
+            done += std::size_t(written);
+        }
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string result;
+    char buffer[65536];
+    for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        result.append(buffer, std::size_t(got));
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child failed: " << status;
+    return result;
+}
+
 void SetModified(const std::string& path, std::time_t when) {
     const timespec times[2] = {{0, UTIME_OMIT}, {when, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
@@ -96,6 +195,7 @@ protected:
     std::string top = temp.File("disk");
 
     void SetUp() override { fs::create_directory(top); }
+    void TearDown() override { Empty(::open(top.c_str(), O_RDONLY | O_DIRECTORY)); }
 
     // Creates each path below the top: a directory when it ends in "/", else a
     // file holding its own path.
@@ -115,6 +215,25 @@ protected:
         Recorder recorder;
         AddItems(top + "/", topDirectory, recorder);
         return recorder;
+    }
+
+    // "a" below the top holding the chains "x" and "y" of `depth` levels: the
+    // walk leaves "a" while it is deep in one chain and comes back for the other.
+    void MakeTwoChains(int depth) {
+        Make({"a/"});
+        const int a = ::open((top + "/a").c_str(), O_RDONLY | O_DIRECTORY);
+        MakeChain(a, "x", depth);
+        MakeChain(a, "y", depth);
+        ::close(a);
+    }
+
+    // The walk's error text followed by its lines, one a line.
+    std::string WalkOutcome() {
+        Recorder walk;
+        std::string outcome = ErrorText([&] { AddItems(top + "/", "\\", walk); });
+        for (const std::string& line : walk.Lines())
+            outcome += "\n" + line;
+        return outcome;
     }
 };
 
@@ -226,6 +345,54 @@ TEST_F(WalkTest, UnreadableDirectoryGivesOnlyItsOwnRecord) {
     ASSERT_TRUE(walk.Find("locked"));
     EXPECT_EQ(walk.Find("locked")->Kind, EntryKind::Directory);
     EXPECT_EQ(walk.Find("inner.txt")->Directory, "\\open\\");
+}
+
+TEST_F(WalkTest, TreesOfAnyDepthAreWalkedWholeUnderALowDescriptorLimit) {
+    MakeTwoChains(150);
+    std::vector<std::string> reference;
+    ReferenceWalk(::open(top.c_str(), O_RDONLY | O_DIRECTORY), "\\", reference);
+    ASSERT_EQ(reference.size(), 1 + 2 * 151 * 4u);
+    std::string expected;
+    std::size_t longest = 0;
+    for (const std::string& line : reference) {
+        expected += "\n" + line;
+        longest = std::max(longest, line.size());
+    }
+    ASSERT_GT(longest, std::size_t(PATH_MAX)) << "the tree must be too deep for full paths";
+
+    // Lines of some thousand characters: a failure shows the count and the start.
+    const std::string limited = WithDescriptors(20, [&] { return WalkOutcome(); });
+    for (const std::string& outcome : {WalkOutcome(), limited})
+        EXPECT_TRUE(outcome == expected)
+            << std::count(outcome.begin(), outcome.end(), '\n') << " of " << reference.size()
+            << " records or another order, beginning " << outcome.substr(0, 300);
+}
+
+TEST_F(WalkTest, DirectoryNotOpenedForWantOfDescriptorsFailsTheWalk) {
+    Make({"a/a/a/a/a/a/file"});
+    // The top and three levels below it take the four descriptors.
+    EXPECT_EQ(WithDescriptors(4, [&] { return WalkOutcome(); }),
+              FormatMessage(msg::CannotReadDirectory, top + "/a/a/a/a") + ": Too many open files");
+}
+
+TEST_F(WalkTest, DirectoryGoneOrReplacedWhenOpenedAgainFailsTheWalk) {
+    for (const bool replace : {false, true}) {
+        MakeTwoChains(20);
+        Recorder walk;
+        walk.BeforeEntry = [&] {
+            if (walk.Entries.empty()) {
+                fs::rename(top + "/a", temp.File("old"));
+                if (replace)
+                    fs::create_directory(top + "/a");
+            }
+        };
+        EXPECT_EQ(ErrorText([&] { AddItems(top + "/", "\\", walk); }),
+                  FormatMessage(msg::LocationVanished, top + "/a"))
+            << "replaced " << replace;
+        Empty(::open(top.c_str(), O_RDONLY | O_DIRECTORY));
+        Empty(::open(temp.File("old").c_str(), O_RDONLY | O_DIRECTORY));
+        fs::remove(temp.File("old"));
+    }
 }
 
 TEST_F(WalkTest, LocationReplacedDuringTheWalkOrMissingIsAnError) {
