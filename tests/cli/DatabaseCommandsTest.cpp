@@ -1,6 +1,9 @@
 #include "cli/CommandLineHarness.h"
+#include "support/DirectorySnapshot.h"
+#include "support/ScratchMount.h"
 
 #include <random>
+#include <sys/mount.h>
 
 namespace quillory {
 namespace {
@@ -133,6 +136,107 @@ TEST_F(DatabaseCommandsTest, ConvertRenameAndDelete) {
         {"delete-db Missing", {"delete-db", "Missing"}, 1, "", NoDatabase},
         {"rename-db Missing", {"rename-db", "Missing", "New"}, 1, "", NoDatabase},
     });
+}
+
+// Every name a command is given passes one rule, old names as new ones, and
+// nothing outside the root is touched, through a symbolic link or otherwise.
+TEST_F(DatabaseCommandsTest, HostileNamesReachNothingOutsideTheRoot) {
+    const std::string outside = temp.File("outside");
+    fs::create_directories(outside);
+    WriteFile(outside + "/victim!1.txt", "keep");
+    WriteFile(outside + "/VLR_STD", "Quillory v1.0\r\n");
+    fs::create_directories(root + "/notadb");
+    WriteFile(root + "/notadb/file.txt", "keep");
+    fs::create_directory_symlink(outside, root + "/link");
+    Expect({{"create", {"create", "Db"}, 0}});
+    const auto before = test::Snapshot(temp.Path());
+    const std::string hidden =
+        "Disk names cannot begin with \".\". Please revise the disk name and retry.";
+    const std::string separator = "Disk names cannot include \"/\", \"\\\" or control "
+                                  "characters. Please revise the disk name and retry.";
+    Expect({
+        {"an old name reaching out",
+         {"delete-catalog", "--db", "Db", "1", "../../outside/victim"},
+         1,
+         "",
+         separator},
+        {"a rename from outside",
+         {"rename-catalog", "--db", "Db", "1", "../../outside/victim", "2", "x"},
+         1,
+         "",
+         separator},
+        {"a hidden catalog",
+         {"scan", "--db", "Db", "--number", "1", "--name", ".x", root},
+         1,
+         "",
+         hidden},
+        {"..", {"scan", "--db", "Db", "--number", "1", "--name", "..", root}, 1, "", hidden},
+        {"no marker", {"delete-db", "notadb"}, 1, "", "There is no database named notadb."},
+        {"no marker", {"compress", "notadb"}, 1, "", "There is no database named notadb."},
+        {"a link", {"delete-db", "link"}, 1, "", "There is no database named link."},
+        {"a link", {"decompress", "link"}, 1, "", "There is no database named link."},
+        {"a link", {"rename-db", "link", "moved"}, 1, "", "There is no database named link."},
+        {"a link",
+         {"delete-catalog", "--db", "link", "1", "victim"},
+         1,
+         "",
+         "There is no database named link."},
+        {"a hidden database", {"create", ".hidden"}, 1},
+    });
+    EXPECT_EQ(test::Snapshot(temp.Path()), before);
+}
+
+// Storage that refuses a change: the command changes nothing, says why and
+// exits 1. Mounting needs root; without it the test says so.
+TEST_F(DatabaseCommandsTest, StorageThatRefusesChangesNothingAndSaysSo) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a read-only or a small file system needs root";
+    const std::string disk = temp.File("disk");
+    fs::create_directories(disk);
+    WriteFile(disk + "/a.txt", "a");
+    Expect({{"create", {"create", "Db"}, 0},
+            {"scan", {"scan", "--db", "Db", "--number", "1", "--name", "Disk", disk}, 0}});
+    {
+        const test::ScratchMount bound(root, root);
+        ASSERT_TRUE(bound.Mounted());
+        ASSERT_EQ(
+            ::mount(nullptr, root.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr), 0);
+        const auto before = test::Snapshot(root);
+        for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+                 {"delete-catalog", "--db", "Db", "1", "Disk"},
+                 {"rename-catalog", "--db", "Db", "1", "Disk", "2", "New"},
+                 {"scan", "--db", "Db", "--number", "1", "--name", "Disk", disk},
+                 {"compress", "Db"},
+                 {"delete-db", "Db"},
+                 {"create", "Other"}}) {
+            const test::Outcome outcome = Run(arguments);
+            EXPECT_EQ(outcome.Status, 1) << arguments[0];
+            EXPECT_FALSE(outcome.Err.empty()) << arguments[0];
+        }
+        EXPECT_EQ(Run({"find", "--db", "Db"}).Status, 0) << "read-only media are still read";
+        EXPECT_EQ(test::Snapshot(root), before);
+    }
+    // A disk that fills up: the scan fails naming the catalog, the old one stays.
+    const std::string small = temp.File("small");
+    fs::create_directories(small);
+    const test::ScratchMount tmpfs(small);
+    ASSERT_TRUE(tmpfs.Mounted());
+    Expect({{"create", {"--root", small, "create", "Db"}, 0},
+            {"scan", {"--root", small, "scan", "--db", "Db", "--number", "1", disk}, 0}},
+           false);
+    const std::string old = ReadFile(small + "/Db/Default!1.txt");
+    const test::TempDir big("/dev/shm");
+    for (int i = 0; i < 1500; ++i)
+        WriteFile(big.File("file-" + std::to_string(i) + std::string(200, 'x')), "");
+    WriteFile(small + "/filler", std::string(700 * 1024, 'x'));
+    Expect({{"a full disk",
+             {"--root", small, "scan", "--db", "Db", "--number", "1", big.Path()},
+             1,
+             "",
+             "Cannot write file " + small + "/Db/Default!1.txt."}},
+           false);
+    EXPECT_EQ(ReadFile(small + "/Db/Default!1.txt"), old);
+    EXPECT_EQ(Names(small + "/Db"), "Default!1.txt VLR_STD");
 }
 
 } // namespace
