@@ -85,5 +85,7 @@ inline constexpr char StatusItemCount[] = "Item count: %s       ";
 // Output.
 inline constexpr char PrinterNotStarted[] = "The printer could not be started";
 inline constexpr char PrinterNewPageFailed[] = "The printer refused a new page";
+inline constexpr char PrintJobRefused[] = "The print system did not take the print job: %s";
+inline constexpr char PrintJobTitle[] = "Quillory - %s";
 
 } // namespace quillory::msg

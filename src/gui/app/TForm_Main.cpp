@@ -14,6 +14,7 @@
 #include "gui/store/TForm_OpenDB.h"
 #include "gui/widgets/BackgroundWork.h"
 #include "gui/widgets/CommandGuard.h"
+#include "gui/widgets/DesktopScale.h"
 #include "gui/widgets/MessageBoxes.h"
 #include "gui/widgets/ResultListModel.h"
 #include "platform/Text.h"
@@ -23,6 +24,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -58,9 +60,18 @@ TForm_Main::TForm_Main(Settings& settings, SettingsStore& store, const OpenDatab
     CreateResultList();
     CreateStatusBar();
     // 838 x 475 is the whole window with its title bar; the inside holds the
-    // menu, the toolbar, the 378-pixel list and the status bar exactly.
-    resize(838,
-           menuBar()->sizeHint().height() + ToolbarHeight + ResultListHeight + StatusBarHeight);
+    // menu, the toolbar, the 378-pixel list and the status bar exactly. The
+    // sizes grow with the desktop's font, within the screen.
+    QSize size(Scaled(838), menuBar()->sizeHint().height() + ToolbarHeight + view_->height() +
+                                statusBar()->height());
+    if (const QScreen* screen = this->screen()) {
+        const QSize room = screen->availableGeometry().size();
+        // On a small screen the list gives up what the window cannot have.
+        if (size.height() > room.height())
+            view_->setFixedHeight(std::max(0, view_->height() - (size.height() - room.height())));
+        size = size.boundedTo(room);
+    }
+    resize(size);
     DBOpenDisable();
     FormCreate(firstRun);
 }
@@ -205,6 +216,7 @@ void TForm_Main::CreateResultList() {
     model_ = new ResultListModel(this);
     view_ = new QTreeView;
     view_->setObjectName(QStringLiteral("ListView1"));
+    view_->setAccessibleName(QStringLiteral("Results"));
     view_->setModel(model_);
     view_->setRootIsDecorated(false);
     view_->setItemsExpandable(false);
@@ -215,13 +227,13 @@ void TForm_Main::CreateResultList() {
     view_->header()->setStretchLastSection(false);
     view_->header()->setSectionsMovable(false);
     for (int column = 0; column < static_cast<int>(ColumnWidths.size()); ++column)
-        view_->setColumnWidth(column, ColumnWidths[static_cast<std::size_t>(column)]);
+        view_->setColumnWidth(column, Scaled(ColumnWidths[static_cast<std::size_t>(column)]));
     view_->header()->setSectionsClickable(true);
     connect(view_->header(), &QHeaderView::sectionClicked, this, [this](int column) {
         RunGuarded(this, [this, column] { ListView1ColumnClick(column); });
     });
     // The list follows the window's width but keeps its height.
-    view_->setFixedHeight(ResultListHeight);
+    view_->setFixedHeight(Scaled(ResultListHeight));
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
@@ -234,14 +246,19 @@ void TForm_Main::CreateResultList() {
 
 void TForm_Main::CreateStatusBar() {
     QStatusBar* bar = statusBar();
-    bar->setFixedHeight(StatusBarHeight);
+    bar->setFixedHeight(Scaled(StatusBarHeight));
     bar->setSizeGripEnabled(false);
+    // The first panel has its width; the second takes the rest up to the
+    // window's right edge, so neither overlaps the other nor the edge.
     for (std::size_t panel = 0; panel < statusPanels_.size(); ++panel) {
         auto* label = new QLabel(bar);
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(panel + 1));
-        label->setFixedWidth(StatusPanelWidth);
         label->setAlignment((panel == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
-        bar->addWidget(label);
+        if (panel == 0)
+            label->setFixedWidth(Scaled(StatusPanelWidth));
+        else
+            label->setMinimumWidth(0);
+        bar->addWidget(label, panel == 0 ? 0 : 1);
         statusPanels_[panel] = label;
     }
 }
@@ -280,7 +297,8 @@ void TForm_Main::Print1Click() {
     if (count == 0)
         ShowErrorBox(this, msg::NothingToPrint);
     else
-        printer_->Print(rows_, count, settings_);
+        printer_->Print(rows_, count, settings_,
+                        FromBytes(FormatMessage(msg::PrintJobTitle, openDatabase_.Name)));
 }
 
 void TForm_Main::Setup1Click() {
@@ -330,6 +348,8 @@ void TForm_Main::RunSearch(const CatalogScope& scope, const SearchCriteria& crit
     model_->Show(nullptr, 0);
     results_ = std::move(found);
     model_->Show(&rows_, results_.Size());
+    // A new list starts at its first row, wherever the last one was scrolled to.
+    view_->scrollToTop();
     SetStatusText(0, FromBytes(FormatMessage(msg::StatusOpenDatabase, openDatabase_.Name)));
     SetStatusText(1,
                   FromBytes(FormatMessage(msg::StatusItemCount, std::to_string(results_.Size()))));

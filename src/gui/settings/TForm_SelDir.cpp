@@ -1,5 +1,7 @@
 #include "gui/settings/TForm_SelDir.h"
 
+#include "gui/widgets/DesktopScale.h"
+
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileSystemModel>
@@ -16,11 +18,12 @@ TForm_SelDir::TForm_SelDir(QWidget* parent)
       pathField_(new QLineEdit(this)) {
     setObjectName(QStringLiteral("TForm_SelDir"));
     setWindowTitle(QStringLiteral("Select Directory"));
-    resize(495, 448);
+    resize(Scaled(QSize(495, 448)));
 
     model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
     model_->setRootPath(QDir::rootPath());
     tree_->setObjectName(QStringLiteral("DirectoryTree"));
+    tree_->setAccessibleName(QStringLiteral("Folders"));
     tree_->setModel(model_);
     tree_->setHeaderHidden(true);
     for (int column = 1; column < model_->columnCount(); ++column)
@@ -30,6 +33,7 @@ TForm_SelDir::TForm_SelDir(QWidget* parent)
     // The field only shows the selection; what would be typed into it is not used.
     pathField_->setObjectName(QStringLiteral("PathField"));
     pathField_->setReadOnly(true);
+    pathField_->setAccessibleName(QStringLiteral("Selected folder"));
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { pathField_->setText(SelectedPath()); });
 

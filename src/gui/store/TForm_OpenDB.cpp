@@ -6,6 +6,7 @@
 #include "gui/store/TForm_RenameDB.h"
 #include "gui/widgets/BackgroundWork.h"
 #include "gui/widgets/CommandGuard.h"
+#include "gui/widgets/DesktopScale.h"
 #include "gui/widgets/MessageBoxes.h"
 #include "gui/widgets/TForm_info.h"
 #include "platform/Text.h"
@@ -30,7 +31,7 @@ TForm_OpenDB::TForm_OpenDB(const Settings& settings, OpenDatabase& openDatabase,
       waitWindow_(waitWindow) {
     setObjectName(QStringLiteral("Form_OpenDB"));
     setWindowTitle(QStringLiteral("Select Database"));
-    resize(420, 360);
+    resize(Scaled(QSize(420, 360)));
 
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setHeaderLabels({QStringLiteral("Database"), QStringLiteral("Compressed")});
@@ -40,9 +41,11 @@ TForm_OpenDB::TForm_OpenDB(const Settings& settings, OpenDatabase& openDatabase,
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     ListView1->header()->setSectionResizeMode(1, QHeaderView::Fixed);
-    ListView1->header()->resizeSection(1, 100);
+    ListView1->header()->resizeSection(1, Scaled(100));
     ListView1->headerItem()->setTextAlignment(1, Qt::AlignCenter);
     Edit_DBName->setObjectName(QStringLiteral("Edit_DBName"));
+    Edit_DBName->setAccessibleName(QStringLiteral("Database name"));
+    ListView1->setAccessibleName(QStringLiteral("Databases"));
     CheckBox_Compress->setObjectName(QStringLiteral("CheckBox_Compress"));
 
     auto* layout = new QGridLayout(this);
@@ -58,7 +61,8 @@ TForm_OpenDB::TForm_OpenDB(const Settings& settings, OpenDatabase& openDatabase,
     for (const auto& [caption, handler] : buttons) {
         auto* button = new QPushButton(QString::fromLatin1(caption), this);
         button->setObjectName(QString::fromLatin1(caption));
-        button->setAutoDefault(false);
+        // Return presses a focused button, and "Open/New" everywhere else.
+        button->setDefault(column == 0);
         connect(button, &QPushButton::clicked, this,
                 [this, handler = handler] { RunGuarded(this, [&] { (this->*handler)(); }); });
         layout->addWidget(button, 2, column++);
@@ -194,7 +198,7 @@ void TForm_OpenDB::CheckBox_CompressClick() {
     try {
         const BusyCursor busy(&waitWindow_);
         waitWindow_.ShowWith(
-            QString::fromLatin1(compress ? msg::WaitCompressing : msg::WaitDecompressing));
+            QString::fromLatin1(compress ? msg::WaitCompressing : msg::WaitDecompressing), this);
         RunWhileWaiting([&] { compress ? CompressDirectory(path) : DecompressDirectory(path); });
     } catch (...) {
         FollowForm(path);

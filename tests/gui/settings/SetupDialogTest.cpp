@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <QTimer>
 
@@ -57,6 +59,21 @@ private slots:
             QVERIFY(dialog_->ColumnEdit(1)->isEnabled());
             dialog_->ColumnBox(0)->click();
             QVERIFY(!dialog_->ColumnEdit(0)->isEnabled());
+        });
+    }
+
+    void pathFieldsShowTheWholePath() {
+        settings_.InputDir = "/media/a-user-with-a-long-name/Some Disc Label/";
+        settings_.DatabaseDir = "/home/a-user-with-a-rather-long-name/.local/share/Quillory Databases/";
+        ShowAnd([&] {
+            for (QLineEdit* field : {dialog_->InputDirField(), dialog_->DatabaseDirField()}) {
+                QStyleOptionFrame option;
+                option.initFrom(field);
+                const QRect text =
+                    field->style()->subElementRect(QStyle::SE_LineEditContents, &option, field);
+                QVERIFY2(field->fontMetrics().horizontalAdvance(field->text()) <= text.width(),
+                         qPrintable(field->text()));
+            }
         });
     }
 
