@@ -52,6 +52,7 @@ int RunApplication(int argc, char** argv) {
         return 0;
     }
     QApplication::setApplicationName(QStringLiteral("Quillory"));
+    QApplication::setWindowIcon(TForm_Main::ApplicationIcon());
 
     Settings settings;
     OpenDatabase openDatabase;

@@ -22,11 +22,11 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -45,7 +45,20 @@ constexpr std::array<ResultKey, ResultColumnCount> ColumnKeys = {
     ResultKey::Name,       ResultKey::Directory, ResultKey::DiskName,
     ResultKey::DiskNumber, ResultKey::Size,      ResultKey::DateTime};
 
+// A toolbar icon: its picture, and a grey one while it is disabled.
+QIcon ToolbarIcon(const char* name) {
+    const QString path = QStringLiteral(":/icons/") + QString::fromLatin1(name);
+    QIcon icon;
+    icon.addFile(path + QStringLiteral(".svg"), {}, QIcon::Normal);
+    icon.addFile(path + QStringLiteral("-disabled.svg"), {}, QIcon::Disabled);
+    return icon;
+}
+
 } // namespace
+
+QIcon TForm_Main::ApplicationIcon() {
+    return QIcon(QStringLiteral(":/icons/quillory.svg"));
+}
 
 TForm_Main::TForm_Main(Settings& settings, SettingsStore& store, const OpenDatabase& openDatabase,
                        const FirstRunActions& firstRun, QWidget* parent)
@@ -55,6 +68,7 @@ TForm_Main::TForm_Main(Settings& settings, SettingsStore& store, const OpenDatab
       printer_(std::make_unique<ResultPrinter>(this)) {
     setObjectName(QStringLiteral("TForm_Main"));
     setWindowTitle(QStringLiteral("Quillory"));
+    setWindowIcon(ApplicationIcon());
     CreateMenus();
     CreateToolbar();
     CreateResultList();
@@ -168,36 +182,28 @@ void TForm_Main::CreateToolbar() {
     toolbar->setFixedHeight(ToolbarHeight);
     toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
 
+    // The program's own icons, the same on every desktop.
     struct Button {
         const char* objectName;
         const char* tip;
-        const char* themeIcon;
-        QStyle::StandardPixmap fallback;
+        const char* icon;
         void (TForm_Main::*handler)();
     };
     const Button buttons[] = {
-        {"ToolButton1", "Open Database", "document-open", QStyle::SP_DirOpenIcon,
-         &TForm_Main::ToolButton1Click},
-        {"Tool_Scan", "Scan Disk", "media-optical", QStyle::SP_DriveCDIcon,
-         &TForm_Main::Tool_ScanClick},
-        {"Tool_Find", "Find File", "edit-find", QStyle::SP_FileDialogContentsView,
-         &TForm_Main::Tool_FindClick},
-        {"Tool_ListAll", "List Disk", "view-list-details", QStyle::SP_FileDialogDetailedView,
-         &TForm_Main::ListAll1Click},
-        {"Tool_Export", "Export CSV", "document-save-as", QStyle::SP_DialogSaveButton,
-         &TForm_Main::Tool_ExportClick},
-        {"Tool_Print", "Print", "document-print", QStyle::SP_FileIcon,
-         &TForm_Main::Tool_PrintClick},
-        {"Tool_Help", "Help", "help-contents", QStyle::SP_DialogHelpButton,
-         &TForm_Main::Tool_HelpClick},
+        {"ToolButton1", "Open Database", "open-database", &TForm_Main::ToolButton1Click},
+        {"Tool_Scan", "Scan Disk", "scan-disk", &TForm_Main::Tool_ScanClick},
+        {"Tool_Find", "Find File", "find-file", &TForm_Main::Tool_FindClick},
+        {"Tool_ListAll", "List Disk", "list-disk", &TForm_Main::ListAll1Click},
+        {"Tool_Export", "Export CSV", "export-csv", &TForm_Main::Tool_ExportClick},
+        {"Tool_Print", "Print", "print", &TForm_Main::Tool_PrintClick},
+        {"Tool_Help", "Help", "help", &TForm_Main::Tool_HelpClick},
     };
     std::size_t next = 5;
     for (const Button& button : buttons) {
         const QString tip = QString::fromLatin1(button.tip);
         QAction* action = AddCommand(toolbar, button.objectName, tip, button.handler);
         action->setToolTip(tip);
-        action->setIcon(QIcon::fromTheme(QString::fromLatin1(button.themeIcon),
-                                         style()->standardIcon(button.fallback)));
+        action->setIcon(ToolbarIcon(button.icon));
         const QString name = action->objectName();
         if (name != QLatin1String("ToolButton1") && name != QLatin1String("Tool_Help"))
             databaseCommands_[next++] = action;

@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QStyle>
@@ -121,6 +122,54 @@ private slots:
             QCOMPARE(action->toolTip(), tip);
             QVERIFY(!action->icon().isNull());
         }
+    }
+
+    void toolbarIconsAreOwnAndPlainlyDisabled() {
+        auto window = MakeWindow();
+        // How much two 16-pixel pictures differ: the share of pixels whose
+        // colours are far apart.
+        const auto difference = [](const QImage& a, const QImage& b) {
+            int far = 0;
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x) {
+                    const QColor p = a.pixelColor(x, y);
+                    const QColor q = b.pixelColor(x, y);
+                    far += std::abs(p.red() - q.red()) + std::abs(p.green() - q.green()) +
+                               std::abs(p.blue() - q.blue()) + std::abs(p.alpha() - q.alpha()) >
+                           96;
+                }
+            return far / 256.0;
+        };
+        const auto picture = [&](const QString& name, QIcon::Mode mode) {
+            QImage image(16, 16, QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            Command(*window, name)->icon().paint(&painter, image.rect(), Qt::AlignCenter, mode);
+            return image;
+        };
+        const QStringList names = {"ToolButton1", "Tool_Scan",  "Tool_Find", "Tool_ListAll",
+                                   "Tool_Export", "Tool_Print", "Tool_Help"};
+        QList<QImage> disabled;
+        for (const QString& name : names) {
+            const QImage normal = picture(name, QIcon::Normal);
+            disabled << picture(name, QIcon::Disabled);
+            int drawn = 0;
+            int grey = 0;
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x) {
+                    const QColor c = disabled.back().pixelColor(x, y);
+                    drawn += c.alpha() > 0;
+                    grey += c.alpha() > 0 && c.hsvSaturation() < 16;
+                }
+            QVERIFY2(drawn > 40 && grey == drawn, qPrintable(name)); // a grey picture
+            QVERIFY2(difference(normal, disabled.back()) > 0.15, qPrintable(name));
+        }
+        for (int i = 0; i < disabled.size(); ++i)
+            for (int j = i + 1; j < disabled.size(); ++j)
+                QVERIFY2(difference(disabled[i], disabled[j]) > 0.1,
+                         qPrintable(names[i] + " " + names[j]));
+        QVERIFY(!window->windowIcon().isNull());
+        QVERIFY(QFile::exists(":/icons/quillory.svg"));
     }
 
     void databaseCommandsFollowOpenAndClose() {

@@ -10,6 +10,7 @@
 #include <QStyleOptionFrame>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 using namespace quillory;
 using quillory::test::BoxRecorder;
@@ -64,7 +65,8 @@ private slots:
 
     void pathFieldsShowTheWholePath() {
         settings_.InputDir = "/media/a-user-with-a-long-name/Some Disc Label/";
-        settings_.DatabaseDir = "/home/a-user-with-a-rather-long-name/.local/share/Quillory Databases/";
+        settings_.DatabaseDir =
+            "/home/a-user-with-a-rather-long-name/.local/share/Quillory Databases/";
         ShowAnd([&] {
             for (QLineEdit* field : {dialog_->InputDirField(), dialog_->DatabaseDirField()}) {
                 QStyleOptionFrame option;
@@ -75,6 +77,17 @@ private slots:
                          qPrintable(field->text()));
             }
         });
+    }
+
+    void thePickerShowsFolderIcons() {
+        const auto* tree = picker_->findChild<QTreeView*>("DirectoryTree");
+        const QModelIndex home = tree->currentIndex();
+        QVERIFY(home.isValid());
+        for (const QModelIndex& folder : {home, home.parent()}) {
+            const QIcon icon = folder.data(Qt::DecorationRole).value<QIcon>();
+            QVERIFY(!icon.isNull());
+            QVERIFY(!icon.pixmap(16).isNull());
+        }
     }
 
     void cancelWritesNothingAndTheNextShowingForgetsEdits() {
