@@ -12,6 +12,8 @@ namespace quillory {
 TForm_Progress::TForm_Progress(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), owner_(owner) {
     setObjectName(QStringLiteral("Form_Progress"));
+    // Not drawn (the window has no frame), but named in task lists.
+    setWindowTitle(QStringLiteral("Scanning Disk"));
     NeverTakeKeyboard(*this);
     auto* layout = new QVBoxLayout(this);
     for (const char* line : {"Scanning Disk", "Please Wait"}) {

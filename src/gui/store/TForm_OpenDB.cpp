@@ -70,9 +70,9 @@ TForm_OpenDB::TForm_OpenDB(const Settings& settings, OpenDatabase& openDatabase,
 
     connect(ListView1, &QTreeWidget::itemSelectionChanged, this,
             &TForm_OpenDB::ListView1SelectItem);
-    // Only a click by the user converts; setting the box to match a selected
-    // database does not.
-    connect(CheckBox_Compress, &QCheckBox::clicked, this,
+    // Only the user's change converts, by mouse, keyboard or a screen
+    // reader's toggle; the dialog's own settings of the box are made quietly.
+    connect(CheckBox_Compress, &QCheckBox::toggled, this,
             [this] { RunGuarded(this, [this] { CheckBox_CompressClick(); }); });
 }
 
@@ -101,7 +101,7 @@ void TForm_OpenDB::ListView1SelectItem() {
     if (selected.isEmpty() || selected.front()->text(0).isEmpty())
         return;
     Edit_DBName->setText(selected.front()->text(0));
-    CheckBox_Compress->setChecked(selected.front()->text(1) == QLatin1String("Y"));
+    SetCompressQuietly(selected.front()->text(1) == QLatin1String("Y"));
 }
 
 bool TForm_OpenDB::AcceptableName(const std::string& name) {
@@ -189,7 +189,7 @@ void TForm_OpenDB::CheckBox_CompressClick() {
     if (name.empty() || ::lstat(JoinPath(settings_.DatabaseDir, name).c_str(), &info) != 0)
         return; // the box only chooses the form of a database created later
     if (!AcceptableName(name)) {
-        CheckBox_Compress->setChecked(!compress);
+        SetCompressQuietly(!compress);
         return;
     }
     const std::string path = DatabasePath(settings_.DatabaseDir, name);
@@ -208,12 +208,17 @@ void TForm_OpenDB::CheckBox_CompressClick() {
     ShowDBForm();
 }
 
+void TForm_OpenDB::SetCompressQuietly(bool checked) {
+    const QSignalBlocker quiet(CheckBox_Compress);
+    CheckBox_Compress->setChecked(checked);
+}
+
 void TForm_OpenDB::FollowForm(const std::string& path) {
     // Whether it succeeded or not, the markers say the database's form now:
     // the box shows it, and the open database follows it so that its
     // catalogs stay visible.
     const bool compressed = MarkedCompressed(path).value_or(CheckBox_Compress->isChecked());
-    CheckBox_Compress->setChecked(compressed);
+    SetCompressQuietly(compressed);
     if (path == openDatabase_.Path) {
         openDatabase_.Compressed = compressed;
         emit OpenDatabaseChanged();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QMainWindow>
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
@@ -30,6 +31,12 @@ public:
                 QWidget* target = QApplication::activeModalWidget();
                 if (!target)
                     target = owner;
+                // A window of no owner (the about window) leaves the
+                // keyboard to the main window.
+                if (!target)
+                    for (QWidget* window : QApplication::topLevelWidgets())
+                        if (qobject_cast<QMainWindow*>(window) && window->isVisible())
+                            target = window;
                 if (target && target->isVisible() && QApplication::activeWindow() != target)
                     target->activateWindow();
             },
