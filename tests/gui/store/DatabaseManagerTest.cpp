@@ -243,7 +243,8 @@ private slots:
 
         // A screen reader's toggle converts as a click does.
         Select("Disks");
-        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(dialog->CheckBox_Compress);
+        QAccessibleInterface* box =
+            QAccessible::queryAccessibleInterface(dialog->CheckBox_Compress);
         box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
         QCOMPARE(Rows(), QStringList{"Disks:N"});
         QCOMPARE(info->Text(), QString("Decompressing Database"));
