@@ -43,10 +43,23 @@ public:
 };
 
 // The job a print system was given on this thread, through the printer's
-// end of document: the refusal it answered with, if any.
-void ThrowIfRefused() {
-    if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
-        throw Error(FormatMessage(msg::PrintJobRefused, cupsLastErrorString()));
+// end of document: what kept it from being taken, if anything. The print
+// system's own text often gives only a system error, so the printer and the
+// server are asked what became of them.
+void ThrowIfRefused(const std::string& printer) {
+    if (cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE)
+        return;
+    const std::string told = cupsLastErrorString();
+    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                                5000, nullptr);
+    if (!http)
+        throw Error(FormatMessage(msg::PrintSystemUnreachable, cupsServer()));
+    cups_dest_t* destination = cupsGetNamedDest(http, printer.c_str(), nullptr);
+    httpClose(http);
+    if (!destination)
+        throw Error(FormatMessage(msg::NoSuchPrinter, printer));
+    cupsFreeDests(1, destination);
+    throw Error(FormatMessage(msg::PrintJobRefused, told));
 }
 
 } // namespace
@@ -102,7 +115,7 @@ void ResultPrinter::PrintRows(QPrinter& printer, const QFont& font, const Result
         if (QFileInfo(printer.outputFileName()).size() == 0)
             throw Error(FormatMessage(msg::CannotWriteFile, file));
     } else {
-        ThrowIfRefused();
+        ThrowIfRefused(ToBytes(printer.printerName()));
     }
 }
 

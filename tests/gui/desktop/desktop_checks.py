@@ -623,10 +623,13 @@ def printing(main):
         close(dialog.get_name())
 
     # A print the print system refuses or never receives is reported.
-    failures = [("a queue that rejects jobs", lambda: run("cupsreject", "QuilloryPDF"), "not accepting jobs"),
+    failures = [("a queue that rejects jobs", lambda: run("cupsreject", "QuilloryPDF"),
+                 "The print system did not take the print job: .*not accepting jobs"),
                 ("a queue deleted while the program runs", lambda: run("lpadmin", "-x", "QuilloryPDF"),
-                 "does not exist|not found|No such"),
-                ("a print system that stopped", stop_cups, "")]
+                 "The printer QuilloryPDF does not exist any more"),
+                ("a print system that stopped", stop_cups,
+                 "The print job did not reach the print system, which is not running or cannot be "
+                 "reached at " + re.escape(os.environ["CUPS_SERVER"]))]
     for what, fail, pattern in failures:
         if what == "a print system that stopped":
             add_queue("QuilloryPDF")
@@ -638,10 +641,10 @@ def printing(main):
         fail()
         time.sleep(0.3)
         key("Return")
-        text = error_box("The print system did not take the print job: .*" + pattern)
+        text = error_box(pattern)
         check(text is not None and not text.startswith("(unexpected)"), f"{what} is reported in the error box",
               str(text))
-        screenshot("print-error")
+        screenshot("print-error-" + what.split()[1])
         dismiss_box()
         if what == "a queue that rejects jobs":
             run("cupsaccept", "QuilloryPDF")
