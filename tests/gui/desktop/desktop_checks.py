@@ -673,8 +673,8 @@ def guarded(step, *args):
 
 
 def main():
-    fixtures()
     try:
+        fixtures()
         if startup():
             main_window = window("Quillory", R.FRAME)
             check_names(main_window, "the main window")
@@ -684,17 +684,19 @@ def main():
                 guarded(step)
             guarded(printing, main_window)
         quit_program()
+    except Exception as error:  # noqa: BLE001 - reported, not hidden
+        check(False, "the checks ran to their end", f"{type(error).__name__}: {error}")
     finally:
         stop_cups()
-        if program.poll() is None:
+        if program is not None and program.poll() is None:
             program.kill()
         # The next run starts from the same databases.
         if os.path.isdir(os.path.join(ROOT, "Big")):
             cli("decompress", "Big")
         cli("delete-catalog", "--db", "Disks", "140", "Rescan")
         run("lpadmin", "-x", "QuilloryPDF")
-    with open(os.path.join(WORK, "counts"), "a") as counts:
-        counts.write(f"{passed} {failed}\n")
+        with open(os.path.join(WORK, "counts"), "a") as counts:
+            counts.write(f"{passed} {failed}\n")
     return 0 if failed == 0 else 1
 
 
