@@ -112,5 +112,12 @@ inline constexpr char StatusItemCount[] = "Item count: %s       ";
 // Output.
 inline constexpr char PrinterNotStarted[] = "The printer could not be started";
 inline constexpr char PrinterNewPageFailed[] = "The printer refused a new page";
+inline constexpr char PrintJobRefused[] = "The print system did not take the print job: %s";
+inline constexpr char PrintSystemUnreachable[] =
+    "The print job did not reach the print system, which is not running or cannot be reached at "
+    "%s";
+inline constexpr char NoSuchPrinter[] =
+    "The printer %s does not exist any more. Please choose another printer and retry.";
+inline constexpr char PrintJobTitle[] = "Quillory - %s";
 
 } // namespace quillory::msg

@@ -13,6 +13,7 @@
 #include "gui/store/TForm_OpenDB.h"
 #include "gui/store/TForm_RenameDB.h"
 #include "gui/widgets/TForm_info.h"
+#include "gui/widgets/WindowOver.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/SystemDrives.h"
 #include "store/DefaultDatabase.h"
@@ -51,6 +52,7 @@ int RunApplication(int argc, char** argv) {
         return 0;
     }
     QApplication::setApplicationName(QStringLiteral("Quillory"));
+    QApplication::setWindowIcon(TForm_Main::ApplicationIcon());
 
     Settings settings;
     OpenDatabase openDatabase;
@@ -76,8 +78,12 @@ int RunApplication(int argc, char** argv) {
     TForm_SelectCatalog selectCatalog(openDatabase, main, &main);
     TForm_OpenDB databaseManager(settings, openDatabase, renameDatabase, waitWindow, &main);
     main.SetDialogs({&intro, &setup, &databaseManager, &catalogManager, &findFile, &selectCatalog});
+    ReturnKeyboardAfterModalWindows(app);
     CentreOnScreen(main);
     main.show();
+    // Without a window manager a window that is shown does not get the
+    // keyboard by itself.
+    main.activateWindow();
     return app.exec();
 }
 

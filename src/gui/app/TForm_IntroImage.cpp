@@ -1,6 +1,7 @@
 #include "gui/app/TForm_IntroImage.h"
 
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -113,6 +114,13 @@ void TForm_IntroImage::showEvent(QShowEvent* event) {
         okButton_->hide();
         closeTimer_.start();
     }
+}
+
+void TForm_IntroImage::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape)
+        event->accept();
+    else
+        QDialog::keyPressEvent(event);
 }
 
 void TForm_IntroImage::done(int result) {

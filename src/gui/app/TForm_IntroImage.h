@@ -28,6 +28,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Escape changes nothing: the start-up showing lasts its 2.5 seconds and
+    // the about showing lasts until "OK".
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void done(int result) override;
 

@@ -14,6 +14,7 @@
 #include "gui/store/TForm_OpenDB.h"
 #include "gui/widgets/BackgroundWork.h"
 #include "gui/widgets/CommandGuard.h"
+#include "gui/widgets/DesktopScale.h"
 #include "gui/widgets/MessageBoxes.h"
 #include "gui/widgets/ResultListModel.h"
 #include "platform/Text.h"
@@ -21,10 +22,11 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -43,7 +45,20 @@ constexpr std::array<ResultKey, ResultColumnCount> ColumnKeys = {
     ResultKey::Name,       ResultKey::Directory, ResultKey::DiskName,
     ResultKey::DiskNumber, ResultKey::Size,      ResultKey::DateTime};
 
+// A toolbar icon: its picture, and a grey one while it is disabled.
+QIcon ToolbarIcon(const char* name) {
+    const QString path = QStringLiteral(":/icons/") + QString::fromLatin1(name);
+    QIcon icon;
+    icon.addFile(path + QStringLiteral(".svg"), {}, QIcon::Normal);
+    icon.addFile(path + QStringLiteral("-disabled.svg"), {}, QIcon::Disabled);
+    return icon;
+}
+
 } // namespace
+
+QIcon TForm_Main::ApplicationIcon() {
+    return QIcon(QStringLiteral(":/icons/quillory.svg"));
+}
 
 TForm_Main::TForm_Main(Settings& settings, SettingsStore& store, const OpenDatabase& openDatabase,
                        const FirstRunActions& firstRun, QWidget* parent)
@@ -53,14 +68,24 @@ TForm_Main::TForm_Main(Settings& settings, SettingsStore& store, const OpenDatab
       printer_(std::make_unique<ResultPrinter>(this)) {
     setObjectName(QStringLiteral("TForm_Main"));
     setWindowTitle(QStringLiteral("Quillory"));
+    setWindowIcon(ApplicationIcon());
     CreateMenus();
     CreateToolbar();
     CreateResultList();
     CreateStatusBar();
     // 838 x 475 is the whole window with its title bar; the inside holds the
-    // menu, the toolbar, the 378-pixel list and the status bar exactly.
-    resize(838,
-           menuBar()->sizeHint().height() + ToolbarHeight + ResultListHeight + StatusBarHeight);
+    // menu, the toolbar, the 378-pixel list and the status bar exactly. The
+    // sizes grow with the desktop's font, within the screen.
+    QSize size(Scaled(838), menuBar()->sizeHint().height() + ToolbarHeight + view_->height() +
+                                statusBar()->height());
+    if (const QScreen* screen = this->screen()) {
+        const QSize room = screen->availableGeometry().size();
+        // On a small screen the list gives up what the window cannot have.
+        if (size.height() > room.height())
+            view_->setFixedHeight(std::max(0, view_->height() - (size.height() - room.height())));
+        size = size.boundedTo(room);
+    }
+    resize(size);
     DBOpenDisable();
     FormCreate(firstRun);
 }
@@ -157,36 +182,28 @@ void TForm_Main::CreateToolbar() {
     toolbar->setFixedHeight(ToolbarHeight);
     toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
 
+    // The program's own icons, the same on every desktop.
     struct Button {
         const char* objectName;
         const char* tip;
-        const char* themeIcon;
-        QStyle::StandardPixmap fallback;
+        const char* icon;
         void (TForm_Main::*handler)();
     };
     const Button buttons[] = {
-        {"ToolButton1", "Open Database", "document-open", QStyle::SP_DirOpenIcon,
-         &TForm_Main::ToolButton1Click},
-        {"Tool_Scan", "Scan Disk", "media-optical", QStyle::SP_DriveCDIcon,
-         &TForm_Main::Tool_ScanClick},
-        {"Tool_Find", "Find File", "edit-find", QStyle::SP_FileDialogContentsView,
-         &TForm_Main::Tool_FindClick},
-        {"Tool_ListAll", "List Disk", "view-list-details", QStyle::SP_FileDialogDetailedView,
-         &TForm_Main::ListAll1Click},
-        {"Tool_Export", "Export CSV", "document-save-as", QStyle::SP_DialogSaveButton,
-         &TForm_Main::Tool_ExportClick},
-        {"Tool_Print", "Print", "document-print", QStyle::SP_FileIcon,
-         &TForm_Main::Tool_PrintClick},
-        {"Tool_Help", "Help", "help-contents", QStyle::SP_DialogHelpButton,
-         &TForm_Main::Tool_HelpClick},
+        {"ToolButton1", "Open Database", "open-database", &TForm_Main::ToolButton1Click},
+        {"Tool_Scan", "Scan Disk", "scan-disk", &TForm_Main::Tool_ScanClick},
+        {"Tool_Find", "Find File", "find-file", &TForm_Main::Tool_FindClick},
+        {"Tool_ListAll", "List Disk", "list-disk", &TForm_Main::ListAll1Click},
+        {"Tool_Export", "Export CSV", "export-csv", &TForm_Main::Tool_ExportClick},
+        {"Tool_Print", "Print", "print", &TForm_Main::Tool_PrintClick},
+        {"Tool_Help", "Help", "help", &TForm_Main::Tool_HelpClick},
     };
     std::size_t next = 5;
     for (const Button& button : buttons) {
         const QString tip = QString::fromLatin1(button.tip);
         QAction* action = AddCommand(toolbar, button.objectName, tip, button.handler);
         action->setToolTip(tip);
-        action->setIcon(QIcon::fromTheme(QString::fromLatin1(button.themeIcon),
-                                         style()->standardIcon(button.fallback)));
+        action->setIcon(ToolbarIcon(button.icon));
         const QString name = action->objectName();
         if (name != QLatin1String("ToolButton1") && name != QLatin1String("Tool_Help"))
             databaseCommands_[next++] = action;
@@ -205,6 +222,7 @@ void TForm_Main::CreateResultList() {
     model_ = new ResultListModel(this);
     view_ = new QTreeView;
     view_->setObjectName(QStringLiteral("ListView1"));
+    view_->setAccessibleName(QStringLiteral("Results"));
     view_->setModel(model_);
     view_->setRootIsDecorated(false);
     view_->setItemsExpandable(false);
@@ -215,13 +233,13 @@ void TForm_Main::CreateResultList() {
     view_->header()->setStretchLastSection(false);
     view_->header()->setSectionsMovable(false);
     for (int column = 0; column < static_cast<int>(ColumnWidths.size()); ++column)
-        view_->setColumnWidth(column, ColumnWidths[static_cast<std::size_t>(column)]);
+        view_->setColumnWidth(column, Scaled(ColumnWidths[static_cast<std::size_t>(column)]));
     view_->header()->setSectionsClickable(true);
     connect(view_->header(), &QHeaderView::sectionClicked, this, [this](int column) {
         RunGuarded(this, [this, column] { ListView1ColumnClick(column); });
     });
     // The list follows the window's width but keeps its height.
-    view_->setFixedHeight(ResultListHeight);
+    view_->setFixedHeight(Scaled(ResultListHeight));
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
@@ -234,14 +252,19 @@ void TForm_Main::CreateResultList() {
 
 void TForm_Main::CreateStatusBar() {
     QStatusBar* bar = statusBar();
-    bar->setFixedHeight(StatusBarHeight);
+    bar->setFixedHeight(Scaled(StatusBarHeight));
     bar->setSizeGripEnabled(false);
+    // The first panel has its width; the second takes the rest up to the
+    // window's right edge, so neither overlaps the other nor the edge.
     for (std::size_t panel = 0; panel < statusPanels_.size(); ++panel) {
         auto* label = new QLabel(bar);
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(panel + 1));
-        label->setFixedWidth(StatusPanelWidth);
         label->setAlignment((panel == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
-        bar->addWidget(label);
+        if (panel == 0)
+            label->setFixedWidth(Scaled(StatusPanelWidth));
+        else
+            label->setMinimumWidth(0);
+        bar->addWidget(label, panel == 0 ? 0 : 1);
         statusPanels_[panel] = label;
     }
 }
@@ -280,7 +303,8 @@ void TForm_Main::Print1Click() {
     if (count == 0)
         ShowErrorBox(this, msg::NothingToPrint);
     else
-        printer_->Print(rows_, count, settings_);
+        printer_->Print(rows_, count, settings_,
+                        FromBytes(FormatMessage(msg::PrintJobTitle, openDatabase_.Name)));
 }
 
 void TForm_Main::Setup1Click() {
@@ -330,6 +354,8 @@ void TForm_Main::RunSearch(const CatalogScope& scope, const SearchCriteria& crit
     model_->Show(nullptr, 0);
     results_ = std::move(found);
     model_->Show(&rows_, results_.Size());
+    // A new list starts at its first row, wherever the last one was scrolled to.
+    view_->scrollToTop();
     SetStatusText(0, FromBytes(FormatMessage(msg::StatusOpenDatabase, openDatabase_.Name)));
     SetStatusText(1,
                   FromBytes(FormatMessage(msg::StatusItemCount, std::to_string(results_.Size()))));

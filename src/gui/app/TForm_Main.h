@@ -53,6 +53,9 @@ public:
                const FirstRunActions& firstRun, QWidget* parent = nullptr);
     ~TForm_Main() override;
 
+    // The program's icon, for its windows and its desktop entry.
+    static QIcon ApplicationIcon();
+
     // Attaches the dialogs the commands open, and listens to the database manager.
     void SetDialogs(const MainWindowDialogs& dialogs);
 

@@ -1,5 +1,8 @@
 #include "gui/scan/TForm_Progress.h"
 
+#include "gui/widgets/DesktopScale.h"
+#include "gui/widgets/WindowOver.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -9,6 +12,9 @@ namespace quillory {
 TForm_Progress::TForm_Progress(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), owner_(owner) {
     setObjectName(QStringLiteral("Form_Progress"));
+    // Not drawn (the window has no frame), but named in task lists.
+    setWindowTitle(QStringLiteral("Scanning Disk"));
+    NeverTakeKeyboard(*this);
     auto* layout = new QVBoxLayout(this);
     for (const char* line : {"Scanning Disk", "Please Wait"}) {
         auto* label = new QLabel(QString::fromLatin1(line), this);
@@ -19,19 +25,16 @@ TForm_Progress::TForm_Progress(QWidget* owner)
         label->setAlignment(Qt::AlignCenter);
         layout->addWidget(label);
     }
-    setFixedSize(260, 110);
+    setFixedSize(Scaled(QSize(260, 110)));
     setAutoFillBackground(true);
     timer1_.setInterval(TickMs);
     connect(&timer1_, &QTimer::timeout, this, &TForm_Progress::Timer1Timer);
     timer1_.start();
 }
 
-void TForm_Progress::BeginScan() {
+void TForm_Progress::BeginScan(QWidget* over) {
     scanning_ = true;
-    if (owner_)
-        move(owner_->geometry().center() - rect().center());
-    show();
-    raise();
+    ShowOver(*this, over);
 }
 
 void TForm_Progress::EndScan() {

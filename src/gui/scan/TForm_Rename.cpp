@@ -1,5 +1,6 @@
 #include "gui/scan/TForm_Rename.h"
 
+#include "gui/widgets/DesktopScale.h"
 #include "platform/Text.h"
 
 #include <QGridLayout>
@@ -14,7 +15,7 @@ TForm_Rename::TForm_Rename(QWidget* parent)
       Edit_to_id(new QLineEdit(this)), Edit_to_name(new QLineEdit(this)) {
     setObjectName(QStringLiteral("Form_Rename"));
     setWindowTitle(QStringLiteral("Rename Catalog"));
-    resize(575, 195);
+    resize(Scaled(QSize(575, 195)));
     Edit_from_id->setObjectName(QStringLiteral("Edit_from_id"));
     Edit_from_name->setObjectName(QStringLiteral("Edit_from_name"));
     Edit_to_id->setObjectName(QStringLiteral("Edit_to_id"));
@@ -30,9 +31,15 @@ TForm_Rename::TForm_Rename(QWidget* parent)
     grid->addWidget(Edit_to_id, 2, 1);
     grid->addWidget(Edit_to_name, 2, 2);
     grid->setColumnStretch(2, 1);
+    // Room the fields do not need goes below them, not above the headings.
+    grid->setRowStretch(3, 1);
 
-    grid->addWidget(RenameButton, 3, 1);
-    grid->addWidget(CancelButton, 3, 2, Qt::AlignLeft);
+    grid->addWidget(RenameButton, 4, 1);
+    grid->addWidget(CancelButton, 4, 2, Qt::AlignLeft);
+    Edit_from_id->setAccessibleName(QStringLiteral("From ID#"));
+    Edit_from_name->setAccessibleName(QStringLiteral("From name"));
+    Edit_to_id->setAccessibleName(QStringLiteral("To ID#"));
+    Edit_to_name->setAccessibleName(QStringLiteral("To name"));
 }
 
 int TForm_Rename::ShowFor(const CatalogName& row, std::function<void()> onRename) {

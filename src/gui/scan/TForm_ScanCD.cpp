@@ -8,6 +8,7 @@
 #include "gui/widgets/BackgroundWork.h"
 #include "gui/widgets/CatalogListView.h"
 #include "gui/widgets/CommandGuard.h"
+#include "gui/widgets/DesktopScale.h"
 #include "gui/widgets/MessageBoxes.h"
 #include "platform/SystemDrives.h"
 #include "platform/Text.h"
@@ -24,12 +25,12 @@ namespace quillory {
 
 TForm_ScanCD::TForm_ScanCD(const Settings& settings, const OpenDatabase& openDatabase,
                            TForm_Rename& renameDialog, TForm_Progress& progress, QWidget* parent)
-    : QDialog(parent), ListView1(new CatalogListView(sortState_, 335, this)),
+    : QDialog(parent), ListView1(new CatalogListView(sortState_, Scaled(335), this)),
       Edit_CDName(new QLineEdit(this)), Edit_CDNum(new QLineEdit(this)), settings_(settings),
       openDatabase_(openDatabase), renameDialog_(renameDialog), progress_(progress) {
     setObjectName(QStringLiteral("Form_ScanCD"));
     setWindowTitle(QStringLiteral("Manage Catalog"));
-    resize(495, 441);
+    resize(Scaled(QSize(495, 441)));
     Edit_CDName->setObjectName(QStringLiteral("Edit_CDName"));
     Edit_CDNum->setObjectName(QStringLiteral("Edit_CDNum"));
 
@@ -42,7 +43,6 @@ TForm_ScanCD::TForm_ScanCD(const Settings& settings, const OpenDatabase& openDat
                          void (TForm_ScanCD::*handler)()) {
         auto* widget = new QPushButton(QString::fromLatin1(caption), this);
         widget->setObjectName(QString::fromLatin1(objectName));
-        widget->setAutoDefault(false);
         connect(widget, &QPushButton::clicked, this,
                 [this, handler] { RunGuarded(this, [&] { (this->*handler)(); }); });
         return widget;
@@ -53,16 +53,21 @@ TForm_ScanCD::TForm_ScanCD(const Settings& settings, const OpenDatabase& openDat
     QPushButton* remove = button("Delete", "Button_Delete", &TForm_ScanCD::Button_DeleteClick);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("Button_Cancel"));
-    cancel->setAutoDefault(false);
+    // Return presses a focused button, and "Scan" everywhere else.
+    scan->setDefault(true);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(heading, 0, 0, 1, 4);
     layout->addWidget(ListView1, 1, 0, 1, 4);
-    layout->addWidget(new QLabel(QStringLiteral("Name:"), this), 2, 0);
+    auto* nameLabel = new QLabel(QStringLiteral("Name:"), this);
+    auto* numberLabel = new QLabel(QStringLiteral("ID#:"), this);
+    nameLabel->setBuddy(Edit_CDName);
+    numberLabel->setBuddy(Edit_CDNum);
+    layout->addWidget(nameLabel, 2, 0);
     layout->addWidget(Edit_CDName, 2, 1, 1, 2);
     layout->addWidget(importLabel, 2, 3);
-    layout->addWidget(new QLabel(QStringLiteral("ID#:"), this), 3, 0);
+    layout->addWidget(numberLabel, 3, 0);
     layout->addWidget(Edit_CDNum, 3, 1);
     layout->addWidget(scan, 4, 0);
     layout->addWidget(rename, 4, 1);
@@ -110,7 +115,7 @@ void TForm_ScanCD::Button_AddCDClick() {
         !PassesOrShowsError(this, [&] { CheckCatalogName(disk); }))
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    progress_.BeginScan();
+    progress_.BeginScan(this);
     Edit_CDName->setText(FromBytes(disk.DiskName));
 
     ScanResult result;
@@ -133,7 +138,7 @@ void TForm_ScanCD::Button_AddCDClick() {
     if (result.Outcome == ScanOutcome::NotAvailable)
         ShowErrorBox(this, msg::DiskNotAvailable);
     if (result.Outcome == ScanOutcome::Written) {
-        ListView1->AppendRow(disk);
+        ListView1->PutRow(disk);
         Edit_CDNum->setText(QString::number(static_cast<long long>(StrToInt(number)) + 1));
     }
     Edit_CDName->clear();

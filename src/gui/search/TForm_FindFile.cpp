@@ -3,6 +3,7 @@
 #include "common/Messages.h"
 #include "gui/widgets/BackgroundWork.h"
 #include "gui/widgets/CommandGuard.h"
+#include "gui/widgets/DesktopScale.h"
 #include "gui/widgets/MessageBoxes.h"
 #include "gui/widgets/SearchRunner.h"
 #include "gui/widgets/TForm_info.h"
@@ -74,8 +75,20 @@ TForm_FindFile::TForm_FindFile(const OpenDatabase& openDatabase, SearchRunner& s
     for (QComboBox* box : {ComboBox_CDName, ComboBox_CDNum}) {
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
-        box->setMinimumWidth(160);
+        // What is typed is what is searched for: no completion from the list.
+        box->setCompleter(nullptr);
+        box->setMinimumWidth(Scaled(160));
     }
+    // A screen reader announces every field by name.
+    Edit1->setAccessibleName(QStringLiteral("Text to find"));
+    ComboBox_CDName->setAccessibleName(CheckBox_CDName->text());
+    ComboBox_CDNum->setAccessibleName(CheckBox_CDNum->text());
+    StartDate->setAccessibleName(QStringLiteral("Start date"));
+    StartTime->setAccessibleName(QStringLiteral("Start time"));
+    EndDate->setAccessibleName(QStringLiteral("End date"));
+    EndTime->setAccessibleName(QStringLiteral("End time"));
+    startLabel_->setBuddy(StartDate);
+    endLabel_->setBuddy(EndDate);
     for (QDateEdit* date : {StartDate, EndDate})
         date->setCalendarPopup(true);
     for (QTimeEdit* time : {StartTime, EndTime})
@@ -109,7 +122,6 @@ TForm_FindFile::TForm_FindFile(const OpenDatabase& openDatabase, SearchRunner& s
     find->setDefault(true);
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("Button_Close"));
-    close->setAutoDefault(false);
     connect(find, &QPushButton::clicked, this,
             [this] { RunGuarded(this, [this] { Button_FindClick(); }); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
@@ -142,6 +154,11 @@ void TForm_FindFile::UpdateEnabled() {
 
 int TForm_FindFile::ShowModal() {
     FillDropDownLists();
+    // Typing starts in the text field, or in the first box when it is disabled.
+    if (Edit1->isEnabled())
+        Edit1->setFocus();
+    else
+        CheckBox_Name->setFocus();
     return exec();
 }
 
@@ -182,7 +199,7 @@ void TForm_FindFile::Button_FindClick() {
         return;
     {
         const BusyCursor busy(&waitWindow_);
-        waitWindow_.ShowWith(QString::fromLatin1(msg::WaitSearching));
+        waitWindow_.ShowWith(QString::fromLatin1(msg::WaitSearching), this);
         searches_.RunSearch(CatalogScope::EveryCatalog(), criteria);
     }
     accept();

@@ -2,6 +2,7 @@
 
 #include "gui/widgets/CatalogListView.h"
 #include "gui/widgets/CommandGuard.h"
+#include "gui/widgets/DesktopScale.h"
 #include "gui/widgets/SearchRunner.h"
 #include "scan/CatalogList.h"
 
@@ -13,12 +14,12 @@ namespace quillory {
 
 TForm_SelectCatalog::TForm_SelectCatalog(const OpenDatabase& openDatabase, SearchRunner& searches,
                                          QWidget* parent)
-    : QDialog(parent), ListView1(new CatalogListView(selectionSortState_, 370, this)),
+    : QDialog(parent), ListView1(new CatalogListView(selectionSortState_, Scaled(370), this)),
       ActionButton(new QPushButton(QStringLiteral("OK"), this)), openDatabase_(openDatabase),
       searches_(searches) {
     setObjectName(QStringLiteral("TForm_SelectCatalog"));
     setWindowTitle(QStringLiteral("Select Catalog"));
-    resize(470, 400);
+    resize(Scaled(QSize(470, 400)));
     ActionButton->setObjectName(QStringLiteral("ActionButton"));
     ActionButton->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
+class QAbstractFileIconProvider;
 class QFileSystemModel;
 class QLineEdit;
 class QTreeView;
@@ -14,6 +16,7 @@ class TForm_SelDir final : public QDialog {
     Q_OBJECT
 public:
     explicit TForm_SelDir(QWidget* parent = nullptr);
+    ~TForm_SelDir() override;
 
     // The folder selected in the tree, or an empty text when none is.
     QString SelectedPath() const;
@@ -21,6 +24,7 @@ public:
     void SelectPath(const QString& path);
 
 private:
+    std::unique_ptr<QAbstractFileIconProvider> icons_;
     QFileSystemModel* model_;
     QTreeView* tree_;
     QLineEdit* pathField_;

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "gui/settings/TForm_SelDir.h"
+#include "gui/widgets/DesktopScale.h"
 #include "gui/widgets/MessageBoxes.h"
 #include "platform/Text.h"
 
@@ -11,6 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -21,7 +25,7 @@ TForm_Setup::TForm_Setup(Settings& settings, SettingsStore& store, TForm_SelDir&
     : QDialog(parent), settings_(settings), store_(store), picker_(picker) {
     setObjectName(QStringLiteral("TForm_Setup"));
     setWindowTitle(QStringLiteral("Quillory Setup"));
-    resize(337, 349);
+    resize(Scaled(QSize(337, 349)));
 
     tabs_ = new QTabWidget(this);
     tabs_->addTab(CreateGeneralTab(), QStringLiteral("General"));
@@ -56,7 +60,9 @@ QWidget* TForm_Setup::CreateGeneralTab() {
         std::pair{"Input Drive", inputDir_}, std::pair{"CD Database Directory", databaseDir_}};
     int row = 0;
     for (const auto& [caption, field] : rows) {
-        layout->addWidget(new QLabel(QString::fromLatin1(caption), page), row++, 0, 1, 2);
+        auto* label = new QLabel(QString::fromLatin1(caption), page);
+        label->setBuddy(field);
+        layout->addWidget(label, row++, 0, 1, 2);
         auto* browse = new QPushButton(QStringLiteral("Browse"), page);
         browse->setObjectName(field->objectName() + QStringLiteral("Browse"));
         connect(browse, &QPushButton::clicked, this, [this, field = field] { Browse(field); });
@@ -75,7 +81,8 @@ QWidget* TForm_Setup::CreatePrinterTab() {
         auto* edit = new QLineEdit(page);
         edit->setObjectName(QStringLiteral("Col%1Edit").arg(i + 1));
         edit->setMaxLength(3);
-        edit->setMaximumWidth(60);
+        edit->setMaximumWidth(Scaled(60));
+        edit->setAccessibleName(box->text() + QStringLiteral(" width"));
         connect(box, &QCheckBox::toggled, edit, &QLineEdit::setEnabled);
         layout->addWidget(box, static_cast<int>(i), 0);
         layout->addWidget(edit, static_cast<int>(i), 1);
@@ -94,6 +101,8 @@ int TForm_Setup::ShowModal() {
 void TForm_Setup::Fill(const SetupForm& form) {
     inputDir_->setText(FromBytes(form.InputDir));
     databaseDir_->setText(FromBytes(form.DatabaseDir));
+    WidenToShow(inputDir_);
+    WidenToShow(databaseDir_);
     for (std::size_t i = 0; i < PrintColumnCount; ++i) {
         columnEdits_[i]->setText(FromBytes(form.WidthTexts[i]));
         columnBoxes_[i]->setChecked(form.Printed[i]);
@@ -126,8 +135,24 @@ void TForm_Setup::SaveButtonClick() {
 }
 
 void TForm_Setup::Browse(QLineEdit* field) {
-    if (picker_.exec() == QDialog::Accepted)
+    if (picker_.exec() == QDialog::Accepted) {
         field->setText(FromBytes(PathFieldFromPicked(ToBytes(picker_.SelectedPath()))));
+        WidenToShow(field);
+    }
+}
+
+void TForm_Setup::WidenToShow(QLineEdit* field) {
+    // The whole path shows, as far as the screen allows; the dialog grows
+    // with its field.
+    QStyleOptionFrame option;
+    option.initFrom(field);
+    const int textWidth = field->fontMetrics().horizontalAdvance(field->text() + QLatin1Char(' '));
+    int width = field->style()
+                    ->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(textWidth, 0), field)
+                    .width();
+    if (const QScreen* screen = field->screen())
+        width = std::min(width, screen->availableGeometry().width() * 2 / 3);
+    field->setMinimumWidth(width);
 }
 
 } // namespace quillory

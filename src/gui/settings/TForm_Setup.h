@@ -37,6 +37,7 @@ private:
     void Fill(const SetupForm& form);
     SetupForm Read() const;
     void Browse(QLineEdit* field);
+    static void WidenToShow(QLineEdit* field);
 
     Settings& settings_;
     SettingsStore& store_;

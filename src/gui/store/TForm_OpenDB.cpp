@@ -6,6 +6,7 @@
 #include "gui/store/TForm_RenameDB.h"
 #include "gui/widgets/BackgroundWork.h"
 #include "gui/widgets/CommandGuard.h"
+#include "gui/widgets/DesktopScale.h"
 #include "gui/widgets/MessageBoxes.h"
 #include "gui/widgets/TForm_info.h"
 #include "platform/Text.h"
@@ -30,7 +31,7 @@ TForm_OpenDB::TForm_OpenDB(const Settings& settings, OpenDatabase& openDatabase,
       waitWindow_(waitWindow) {
     setObjectName(QStringLiteral("Form_OpenDB"));
     setWindowTitle(QStringLiteral("Select Database"));
-    resize(420, 360);
+    resize(Scaled(QSize(420, 360)));
 
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setHeaderLabels({QStringLiteral("Database"), QStringLiteral("Compressed")});
@@ -40,9 +41,11 @@ TForm_OpenDB::TForm_OpenDB(const Settings& settings, OpenDatabase& openDatabase,
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     ListView1->header()->setSectionResizeMode(1, QHeaderView::Fixed);
-    ListView1->header()->resizeSection(1, 100);
+    ListView1->header()->resizeSection(1, Scaled(100));
     ListView1->headerItem()->setTextAlignment(1, Qt::AlignCenter);
     Edit_DBName->setObjectName(QStringLiteral("Edit_DBName"));
+    Edit_DBName->setAccessibleName(QStringLiteral("Database name"));
+    ListView1->setAccessibleName(QStringLiteral("Databases"));
     CheckBox_Compress->setObjectName(QStringLiteral("CheckBox_Compress"));
 
     auto* layout = new QGridLayout(this);
@@ -58,7 +61,8 @@ TForm_OpenDB::TForm_OpenDB(const Settings& settings, OpenDatabase& openDatabase,
     for (const auto& [caption, handler] : buttons) {
         auto* button = new QPushButton(QString::fromLatin1(caption), this);
         button->setObjectName(QString::fromLatin1(caption));
-        button->setAutoDefault(false);
+        // Return presses a focused button, and "Open/New" everywhere else.
+        button->setDefault(column == 0);
         connect(button, &QPushButton::clicked, this,
                 [this, handler = handler] { RunGuarded(this, [&] { (this->*handler)(); }); });
         layout->addWidget(button, 2, column++);
@@ -66,9 +70,9 @@ TForm_OpenDB::TForm_OpenDB(const Settings& settings, OpenDatabase& openDatabase,
 
     connect(ListView1, &QTreeWidget::itemSelectionChanged, this,
             &TForm_OpenDB::ListView1SelectItem);
-    // Only a click by the user converts; setting the box to match a selected
-    // database does not.
-    connect(CheckBox_Compress, &QCheckBox::clicked, this,
+    // Only the user's change converts, by mouse, keyboard or a screen
+    // reader's toggle; the dialog's own settings of the box are made quietly.
+    connect(CheckBox_Compress, &QCheckBox::toggled, this,
             [this] { RunGuarded(this, [this] { CheckBox_CompressClick(); }); });
 }
 
@@ -97,7 +101,7 @@ void TForm_OpenDB::ListView1SelectItem() {
     if (selected.isEmpty() || selected.front()->text(0).isEmpty())
         return;
     Edit_DBName->setText(selected.front()->text(0));
-    CheckBox_Compress->setChecked(selected.front()->text(1) == QLatin1String("Y"));
+    SetCompressQuietly(selected.front()->text(1) == QLatin1String("Y"));
 }
 
 bool TForm_OpenDB::AcceptableName(const std::string& name) {
@@ -185,7 +189,7 @@ void TForm_OpenDB::CheckBox_CompressClick() {
     if (name.empty() || ::lstat(JoinPath(settings_.DatabaseDir, name).c_str(), &info) != 0)
         return; // the box only chooses the form of a database created later
     if (!AcceptableName(name)) {
-        CheckBox_Compress->setChecked(!compress);
+        SetCompressQuietly(!compress);
         return;
     }
     const std::string path = DatabasePath(settings_.DatabaseDir, name);
@@ -194,7 +198,7 @@ void TForm_OpenDB::CheckBox_CompressClick() {
     try {
         const BusyCursor busy(&waitWindow_);
         waitWindow_.ShowWith(
-            QString::fromLatin1(compress ? msg::WaitCompressing : msg::WaitDecompressing));
+            QString::fromLatin1(compress ? msg::WaitCompressing : msg::WaitDecompressing), this);
         RunWhileWaiting([&] { compress ? CompressDirectory(path) : DecompressDirectory(path); });
     } catch (...) {
         FollowForm(path);
@@ -204,12 +208,17 @@ void TForm_OpenDB::CheckBox_CompressClick() {
     ShowDBForm();
 }
 
+void TForm_OpenDB::SetCompressQuietly(bool checked) {
+    const QSignalBlocker quiet(CheckBox_Compress);
+    CheckBox_Compress->setChecked(checked);
+}
+
 void TForm_OpenDB::FollowForm(const std::string& path) {
     // Whether it succeeded or not, the markers say the database's form now:
     // the box shows it, and the open database follows it so that its
     // catalogs stay visible.
     const bool compressed = MarkedCompressed(path).value_or(CheckBox_Compress->isChecked());
-    CheckBox_Compress->setChecked(compressed);
+    SetCompressQuietly(compressed);
     if (path == openDatabase_.Path) {
         openDatabase_.Compressed = compressed;
         emit OpenDatabaseChanged();

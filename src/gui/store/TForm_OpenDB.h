@@ -51,6 +51,8 @@ private:
     void RenameDialogRenameClick(const std::string& oldName);
     QString SelectedName() const;
     void FollowForm(const std::string& path);
+    // Sets the box to match a database; that converts nothing.
+    void SetCompressQuietly(bool checked);
     // After a deletion: tells when the open database is gone, refills the list.
     void DatabaseGone(const std::string& path);
     // Refuses a bad name with the error box; true when the name may be used.

@@ -1,5 +1,7 @@
 #include "gui/store/TForm_RenameDB.h"
 
+#include "gui/widgets/DesktopScale.h"
+
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -25,7 +27,7 @@ TForm_RenameDB::TForm_RenameDB(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
-    resize(380, 130);
+    resize(Scaled(QSize(380, 130)));
 }
 
 int TForm_RenameDB::ShowFor(const QString& name, std::function<void()> onRename) {

@@ -1,15 +1,18 @@
 #include "gui/widgets/CatalogListView.h"
 
 #include "common/SortState.h"
+#include "gui/widgets/DesktopScale.h"
 #include "platform/Text.h"
 
 #include <QHeaderView>
+#include <algorithm>
 
 namespace quillory {
 
 CatalogListView::CatalogListView(int& sortState, int nameWidth, QWidget* parent)
     : QTreeWidget(parent), sortState_(sortState) {
     setObjectName(QStringLiteral("ListView1"));
+    setAccessibleName(QStringLiteral("Catalogs"));
     setHeaderLabels({QStringLiteral("id#"), QStringLiteral("Name")});
     setRootIsDecorated(false);
     setUniformRowHeights(true);
@@ -18,7 +21,7 @@ CatalogListView::CatalogListView(int& sortState, int nameWidth, QWidget* parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
-    setColumnWidth(0, 60);
+    setColumnWidth(0, Scaled(60));
     setColumnWidth(1, nameWidth);
     connect(header(), &QHeaderView::sectionClicked, this, &CatalogListView::ColumnClick);
     connect(this, &QTreeWidget::itemSelectionChanged, this, [this] {
@@ -32,8 +35,13 @@ void CatalogListView::SetRows(std::vector<CatalogName> rows) {
     Sort(NumberColumn, true);
 }
 
-void CatalogListView::AppendRow(CatalogName row) {
-    rows_.push_back(std::move(row));
+void CatalogListView::PutRow(CatalogName row) {
+    // A rescanned catalog is one file still, so it stays one row.
+    const bool shown = std::any_of(rows_.begin(), rows_.end(), [&](const CatalogName& r) {
+        return r.DiskName == row.DiskName && r.DiskNumber == row.DiskNumber;
+    });
+    if (!shown)
+        rows_.push_back(std::move(row));
     Show();
 }
 

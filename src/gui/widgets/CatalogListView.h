@@ -19,8 +19,9 @@ public:
 
     // Shows `rows` sorted by number, ascending; the sort state is not changed.
     void SetRows(std::vector<CatalogName> rows);
-    // Adds a row at the end; SortAgain puts it in its place.
-    void AppendRow(CatalogName row);
+    // Adds a row at the end unless one of the same name and number is shown
+    // already; SortAgain puts it in its place.
+    void PutRow(CatalogName row);
     // Sorts again in the order the sort state stands for.
     void SortAgain();
     // The click on heading `column` (0 "id#", 1 "Name").

@@ -1,5 +1,8 @@
 #include "gui/widgets/TForm_info.h"
 
+#include "gui/widgets/DesktopScale.h"
+#include "gui/widgets/WindowOver.h"
+
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -7,6 +10,7 @@ namespace quillory {
 
 TForm_info::TForm_info(QWidget* parent) : QDialog(parent), label_(new QLabel(this)) {
     setObjectName(QStringLiteral("Form_info"));
+    NeverTakeKeyboard(*this);
     setWindowTitle(QStringLiteral("Please Wait!"));
     setModal(false);
     QFont font = label_->font();
@@ -16,15 +20,12 @@ TForm_info::TForm_info(QWidget* parent) : QDialog(parent), label_(new QLabel(thi
     label_->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label_);
-    setFixedSize(360, 100);
+    setFixedSize(Scaled(QSize(360, 100)));
 }
 
-void TForm_info::ShowWith(const QString& text) {
+void TForm_info::ShowWith(const QString& text, QWidget* over) {
     label_->setText(text);
-    if (QWidget* owner = parentWidget())
-        move(owner->geometry().center() - rect().center());
-    show();
-    raise();
+    ShowOver(*this, over);
 }
 
 QString TForm_info::Text() const {

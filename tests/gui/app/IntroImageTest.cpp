@@ -25,6 +25,28 @@ private slots:
         QVERIFY(!intro.IsFirstShowing());
     }
 
+    void escapeChangesNothingInEitherMode() {
+        TForm_IntroImage intro;
+        QTimer::singleShot(300, &intro, [&] { QTest::keyClick(&intro, Qt::Key_Escape); });
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(intro.ShowModal(), int(QDialog::Accepted)); // start-up: the full time
+        QVERIFY(clock.elapsed() >= TForm_IntroImage::CloseDelayMs - 50);
+
+        bool openAfterEscape = false;
+        QTimer::singleShot(100, &intro, [&] {
+            QTest::keyClick(&intro, Qt::Key_Escape);
+            QTest::keyClick(intro.OkButton(), Qt::Key_Escape);
+        });
+        QTimer::singleShot(400, &intro, [&] {
+            openAfterEscape = intro.isVisible();
+            QTest::mouseClick(intro.OkButton(), Qt::LeftButton);
+        });
+        intro.About2Click();
+        QVERIFY(openAfterEscape);
+        QCOMPARE(intro.result(), int(QDialog::Accepted));
+    }
+
     void closingDuringStartupGivesTheCancelResult() {
         TForm_IntroImage intro;
         QTimer::singleShot(200, &intro, [&] { intro.close(); });

@@ -1,17 +1,35 @@
 #include "gui/app/TForm_Main.h"
+#include "gui/scan/TForm_Progress.h"
+#include "gui/scan/TForm_Rename.h"
+#include "gui/scan/TForm_ScanCD.h"
+#include "gui/search/TForm_FindFile.h"
+#include "gui/search/TForm_SelectCatalog.h"
+#include "gui/settings/TForm_SelDir.h"
+#include "gui/settings/TForm_Setup.h"
+#include "gui/store/TForm_OpenDB.h"
+#include "gui/store/TForm_RenameDB.h"
 #include "gui/support/BoxRecorder.h"
+#include "gui/widgets/DesktopScale.h"
 #include "gui/widgets/ResultListModel.h"
+#include "gui/widgets/TForm_info.h"
+#include "search/ListViewData.h"
 #include "support/MemorySettingsStore.h"
 
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTest>
 #include <QTreeView>
 
@@ -104,6 +122,54 @@ private slots:
             QCOMPARE(action->toolTip(), tip);
             QVERIFY(!action->icon().isNull());
         }
+    }
+
+    void toolbarIconsAreOwnAndPlainlyDisabled() {
+        auto window = MakeWindow();
+        // How much two 16-pixel pictures differ: the share of pixels whose
+        // colours are far apart.
+        const auto difference = [](const QImage& a, const QImage& b) {
+            int far = 0;
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x) {
+                    const QColor p = a.pixelColor(x, y);
+                    const QColor q = b.pixelColor(x, y);
+                    far += std::abs(p.red() - q.red()) + std::abs(p.green() - q.green()) +
+                               std::abs(p.blue() - q.blue()) + std::abs(p.alpha() - q.alpha()) >
+                           96;
+                }
+            return far / 256.0;
+        };
+        const auto picture = [&](const QString& name, QIcon::Mode mode) {
+            QImage image(16, 16, QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            Command(*window, name)->icon().paint(&painter, image.rect(), Qt::AlignCenter, mode);
+            return image;
+        };
+        const QStringList names = {"ToolButton1", "Tool_Scan",  "Tool_Find", "Tool_ListAll",
+                                   "Tool_Export", "Tool_Print", "Tool_Help"};
+        QList<QImage> disabled;
+        for (const QString& name : names) {
+            const QImage normal = picture(name, QIcon::Normal);
+            disabled << picture(name, QIcon::Disabled);
+            int drawn = 0;
+            int grey = 0;
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x) {
+                    const QColor c = disabled.back().pixelColor(x, y);
+                    drawn += c.alpha() > 0;
+                    grey += c.alpha() > 0 && c.hsvSaturation() < 16;
+                }
+            QVERIFY2(drawn > 40 && grey == drawn, qPrintable(name)); // a grey picture
+            QVERIFY2(difference(normal, disabled.back()) > 0.15, qPrintable(name));
+        }
+        for (int i = 0; i < disabled.size(); ++i)
+            for (int j = i + 1; j < disabled.size(); ++j)
+                QVERIFY2(difference(disabled[i], disabled[j]) > 0.1,
+                         qPrintable(names[i] + " " + names[j]));
+        QVERIFY(!window->windowIcon().isNull());
+        QVERIFY(QFile::exists(":/icons/quillory.svg"));
     }
 
     void databaseCommandsFollowOpenAndClose() {
@@ -211,13 +277,15 @@ private slots:
                                                         {"Disk Name", 125}, {"id#", 40},
                                                         {"Size", 55},       {"Date/Time", 135}};
         QCOMPARE(view.model()->columnCount(), 6);
+        // The documented widths, grown with the desktop's font.
         for (int c = 0; c < 6; ++c) {
             QCOMPARE(view.model()->headerData(c, Qt::Horizontal).toString(), columns[c].first);
-            QCOMPARE(view.columnWidth(c), columns[c].second);
+            QCOMPARE(view.columnWidth(c), Scaled(columns[c].second));
         }
         QCOMPARE(view.selectionMode(), QAbstractItemView::ExtendedSelection);
         QCOMPARE(view.selectionBehavior(), QAbstractItemView::SelectRows);
-        QCOMPARE(view.height(), 378);
+        QCOMPARE(view.height(), Scaled(378));
+        QCOMPARE(window->width(), Scaled(838));
 
         CountingRows rows;
         window->ResultList().Show(&rows, 2'000'000);
@@ -228,14 +296,79 @@ private slots:
         QCOMPARE(view.model()->rowCount(), 0);
     }
 
+    void aScreenReaderCanNameEveryField() {
+        auto window = MakeWindow();
+        TForm_info wait(window.get());
+        TForm_SelDir picker(window.get());
+        TForm_Setup setup(settings, store, picker, window.get());
+        TForm_RenameDB renameDatabase(window.get());
+        TForm_OpenDB databases(settings, openDatabase, renameDatabase, wait, window.get());
+        TForm_Rename renameCatalog(window.get());
+        TForm_Progress progress(window.get());
+        TForm_ScanCD catalogs(settings, openDatabase, renameCatalog, progress, window.get());
+        TForm_FindFile find(openDatabase, *window, wait, window.get());
+        TForm_SelectCatalog select(openDatabase, *window, window.get());
+        const QList<QWidget*> windows = {window.get(), &setup, &picker, &renameDatabase, &databases,
+                                         &catalogs,    &find,  &select, &renameCatalog};
+        int fields = 0;
+        for (QWidget* shown : windows) {
+            for (QWidget* field : shown->findChildren<QWidget*>()) {
+                const bool input =
+                    qobject_cast<QLineEdit*>(field) || qobject_cast<QComboBox*>(field) ||
+                    qobject_cast<QAbstractSpinBox*>(field) ||
+                    (qobject_cast<QAbstractItemView*>(field) && !qobject_cast<QHeaderView*>(field));
+                // Parts of a combo box or spin box are named by their box.
+                const QWidget* holder = field->parentWidget();
+                if (!input || field->window() != shown || qobject_cast<const QComboBox*>(holder) ||
+                    qobject_cast<const QAbstractSpinBox*>(holder))
+                    continue;
+                ++fields;
+                QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(field);
+                QVERIFY2(accessible && !accessible->text(QAccessible::Name).trimmed().isEmpty(),
+                         qPrintable(shown->objectName() + " " + field->metaObject()->className() +
+                                    " " + field->objectName()));
+            }
+        }
+        QVERIFY(fields >= 25);
+    }
+
+    void theLongestCellsFitTheirColumns() {
+        auto window = MakeWindow();
+        QTreeView& view = window->ResultView();
+        const int margins =
+            2 * (view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1);
+        quillory::ResultList results;
+        results.BeginCatalog("Disk", "9999");
+        for (const char* date : {"28/12/2003", "28/2/2003", "8/2/2003"})
+            results.Append("a", "\\", "3221225472", date, "23:59:58");
+        const ResultListRows rows(results);
+        for (std::size_t i = 0; i < results.Size(); ++i) {
+            const ResultRow row = rows.Row(i);
+            for (const int column : {3, 4, 5}) {
+                const QString cell = QString::fromStdString(row[static_cast<std::size_t>(column)]);
+                QVERIFY2(view.fontMetrics().horizontalAdvance(cell) + margins <=
+                             view.columnWidth(column),
+                         qPrintable(cell));
+            }
+        }
+    }
+
     void statusBarHasTwoEmptyPanels() {
         auto window = MakeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         const auto panels = window->statusBar()->findChildren<QLabel*>();
         QCOMPARE(panels.size(), 2);
-        for (QLabel* panel : panels) {
-            QCOMPARE(panel->width(), 423);
+        for (QLabel* panel : panels)
             QVERIFY(panel->text().isEmpty());
-        }
+        // The first panel is 423 pixels (in the desktop's font); the second
+        // follows it without overlapping and ends inside the window.
+        QCOMPARE(panels[0]->width(), Scaled(423));
+        const QRect first(panels[0]->mapTo(window.get(), QPoint()), panels[0]->size());
+        const QRect second(panels[1]->mapTo(window.get(), QPoint()), panels[1]->size());
+        QVERIFY(first.right() < second.left());
+        QVERIFY(second.right() < window->width());
+        QVERIFY(second.width() > Scaled(400));
         QVERIFY(panels[0]->alignment() & Qt::AlignLeft);
         QVERIFY(panels[1]->alignment() & Qt::AlignRight);
         window->SetStatusText(1, "Item count: 0       ");

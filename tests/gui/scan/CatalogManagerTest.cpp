@@ -4,6 +4,7 @@
 #include "gui/scan/TForm_Rename.h"
 #include "gui/scan/TForm_ScanCD.h"
 #include "gui/support/BoxRecorder.h"
+#include "gui/support/OnEvent.h"
 #include "gui/widgets/CatalogListView.h"
 #include "support/DirectorySnapshot.h"
 #include "support/TempDir.h"
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -143,6 +145,43 @@ private slots:
         form->Button_AddCDClick();
         QCOMPARE(Shown(), (QStringList{"007 Mid", "8 C", "10 B", "3 A"}));
         QCOMPARE(form->Edit_CDNum->text(), QString("9"));
+    }
+
+    void rescanningASelectedCatalogKeepsOneRow() {
+        Catalogs({"A!3.txt", "Disk!5.txt", "Disk!05.txt"});
+        form->PrepareManageCatalog();
+        Select("5");
+        QWindow* parentWhileShown = nullptr;
+        test::OnEvent showing(progress.get(), QEvent::Show, [&] {
+            parentWhileShown = progress->windowHandle()->transientParent();
+        });
+        form->Button_AddCDClick();
+        QCOMPARE(Shown(), (QStringList{"3 A", "5 Disk", "05 Disk"}));
+        QVERIFY(ReadFile(Db("Disk!5.txt")) != "Disk!5.txt"); // scanned anew
+        // The progress window showed over the catalog manager.
+        QVERIFY(parentWhileShown);
+        QCOMPARE(parentWhileShown, form->windowHandle());
+    }
+
+    void returnScansFromTheNameFieldAndPressesAFocusedButton() {
+        form->PrepareManageCatalog();
+        auto* scan = form->findChild<QPushButton*>("Button_AddCD");
+        QVERIFY(scan->isDefault());
+        bool open = true;
+        QTimer::singleShot(0, form.get(), [&] {
+            QVERIFY(QTest::qWaitForWindowActive(form.get()));
+            form->Edit_CDName->setFocus();
+            QTest::keyClicks(form->Edit_CDName, "Returned");
+            QTest::keyClick(form->Edit_CDName, Qt::Key_Return);
+            auto* cancel = form->findChild<QPushButton*>("Button_Cancel");
+            cancel->setFocus();
+            QTest::keyClick(cancel, Qt::Key_Return);
+            open = form->isVisible();
+        });
+        form->ScanCD1Click();
+        QVERIFY(fs::exists(Db("Returned!0.txt")));
+        QVERIFY(!open);
+        QCOMPARE(form->result(), int(QDialog::Rejected));
     }
 
     void invalidFieldsAreRefusedAndChangeNothing() {

@@ -1,7 +1,9 @@
 #include "gui/app/TForm_Main.h"
+#include "gui/output/ResultPrinter.h"
 #include "gui/search/TForm_FindFile.h"
 #include "gui/search/TForm_SelectCatalog.h"
 #include "gui/support/BoxRecorder.h"
+#include "gui/support/OnEvent.h"
 #include "gui/widgets/CatalogListView.h"
 #include "gui/widgets/QtTextCanvas.h"
 #include "gui/widgets/ResultListModel.h"
@@ -14,20 +16,26 @@
 #include "support/MemorySettingsStore.h"
 #include "support/TempDir.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
+#include <QTreeView>
+#include <QWindow>
 #include <filesystem>
 #include <functional>
 #include <unicode/uloc.h>
@@ -208,6 +216,85 @@ private slots:
         QCOMPARE(numbers, (QStringList{"1", "12", "3", "40", "7"}));
     }
 
+    void whatIsTypedIsWhatIsSearchedAndOneReturnSearches() {
+        Catalog("Disk 139!139.txt", {{"a139.txt", 1}, {"b139.txt", 1}});
+        Catalog("Disk 12!120.txt", {{"a12.txt", 1}});
+        Catalog("mYDISC!7.txt", {{"mine.txt", 1}});
+        find->CheckBox_CDName->setChecked(true);
+        find->CheckBox_CDNum->setChecked(true);
+        struct Typing {
+            QWidget* Box;
+            QString Text;
+        };
+        const QList<Typing> table = {{find->ComboBox_CDName, "Disk 1"},
+                                     {find->ComboBox_CDName, "m"},
+                                     {find->ComboBox_CDNum, "1"},
+                                     {find->ComboBox_CDNum, "13"},
+                                     {find->Edit1, "photo"}};
+        QWidget* focused = nullptr;
+        InFindDialog([&] {
+            focused = find->focusWidget();
+            // Completion works only in a field that has the keyboard.
+            QVERIFY(QTest::qWaitForWindowActive(find.get()));
+            for (const Typing& typing : table) {
+                typing.Box->setFocus();
+                QVERIFY(typing.Box->hasFocus());
+                QTest::keyClick(typing.Box, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClick(typing.Box, Qt::Key_Delete);
+                QTest::keyClicks(typing.Box, typing.Text);
+                const FindForm form = find->Read();
+                const std::string read = typing.Box == find->Edit1            ? form.Text
+                                         : typing.Box == find->ComboBox_CDNum ? form.DiskNumber
+                                                                              : form.DiskName;
+                QCOMPARE(QString::fromStdString(read), typing.Text);
+            }
+        });
+        QCOMPARE(focused, static_cast<QWidget*>(find->Edit1));
+
+        // One Return in a drop-down list searches what it shows.
+        find->CheckBox_CDNum->setChecked(false);
+        find->Edit1->clear();
+        QVERIFY(!InFindDialog([&] {
+            QVERIFY(QTest::qWaitForWindowActive(find.get()));
+            find->ComboBox_CDName->setFocus();
+            QTest::keyClick(find->ComboBox_CDName, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(find->ComboBox_CDName, "Disk 1");
+            QTest::keyClick(find->ComboBox_CDName, Qt::Key_Return);
+        }));
+        QCOMPARE(Column(0), (QStringList{"a12.txt", "a139.txt", "b139.txt"}));
+    }
+
+    void theWaitWindowShowsOverTheFindDialog() {
+        QWindow* parentWhileShown = nullptr;
+        test::OnEvent showing(wait.get(), QEvent::Show,
+                              [&] { parentWhileShown = wait->windowHandle()->transientParent(); });
+        QVERIFY(!InFindDialog([&] { PressFind(); }));
+        QVERIFY(parentWhileShown);
+        QCOMPARE(parentWhileShown, find->windowHandle());
+        QVERIFY(!wait->isVisible());
+    }
+
+    void aNewListShowsItsTopAndKeepsTheWidenedColumns() {
+        std::string text;
+        for (int i = 0; i < 500; ++i)
+            AppendRecord(text, EntryKind::File, "item" + std::to_string(1000 + i), "\\",
+                         {5, 3, 2003, 10, 4, 0}, i);
+        WriteFile(openDatabase.Path + "Many!50.txt", text);
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+        QTreeView& view = main->ResultView();
+        main->RunSearch(CatalogScope::OneCatalog({"Many", "50"}), SearchCriteria());
+        view.scrollToBottom();
+        QVERIFY(view.verticalScrollBar()->value() > 0);
+        view.setColumnWidth(5, view.columnWidth(5) + 100);
+        const int widened = view.columnWidth(5);
+
+        main->RunSearch(CatalogScope::EveryCatalog(), SearchCriteria());
+        QCOMPARE(view.verticalScrollBar()->value(), 0);
+        QCOMPARE(view.indexAt(QPoint(1, 1)).row(), 0);
+        QCOMPARE(view.columnWidth(5), widened);
+    }
+
     void aDiskNumberThatIsNoIntegerKeepsTheDialogOpen() {
         BoxRecorder boxes;
         const bool open = InFindDialog([&] {
@@ -338,9 +425,32 @@ private slots:
         QVERIFY(!main->findChild<QPrintDialog*>());
     }
 
-    void printingPutsEveryRowOnPdfPages() {
-        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
-            QSKIP("pdftotext (poppler-utils) is not installed");
+    // Prints the result list through the print dialog; `inside` runs in the
+    // dialog, which is then accepted.
+    void PrintWith(const std::function<void(QPrintDialog&)>& inside) {
+        QTimer::singleShot(0, main.get(), [&] {
+            auto* dialog = main->findChild<QPrintDialog*>("PrintDialog");
+            QVERIFY(dialog && dialog->isVisible());
+            inside(*dialog);
+            dialog->accept();
+        });
+        main->findChild<QAction*>("Print1")->trigger();
+    }
+
+    static QString PrintingTo(QPrintDialog& dialog) {
+        return dialog.findChild<QComboBox*>("printers")->currentText();
+    }
+
+    static void PrintToFile(QPrintDialog& dialog, const QString& file) {
+        auto* printers = dialog.findChild<QComboBox*>("printers");
+        printers->setCurrentIndex(printers->count() - 1);
+        dialog.findChild<QLineEdit*>("filename")->setText(file);
+    }
+
+    void printingPutsEveryRowOnPdfPagesInAFixedFont() {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty() ||
+            QStandardPaths::findExecutable("pdffonts").isEmpty())
+            QSKIP("pdftotext and pdffonts (poppler-utils) are not installed");
         std::string text;
         for (int i = 0; i < 150; ++i)
             AppendRecord(text, EntryKind::File, "item" + std::to_string(1000 + i) + ".txt",
@@ -348,23 +458,23 @@ private slots:
         WriteFile(openDatabase.Path + "Many!50.txt", text);
         main->RunSearch(CatalogScope::OneCatalog({"Many", "50"}), SearchCriteria());
         QCOMPARE(Rows(), 150);
+        QVERIFY(QFontInfo(ResultPrinter::PrintFont()).fixedPitch());
 
         settings.PrintCols = {20, 10, 10, 4, 8, 23};
         settings.PrintColsEnabled = {true, true, true, true, true, true};
         const QString pdf = QString::fromStdString(temp->File("out.pdf"));
-        QPrinter printer;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        QPainter painter;
-        QVERIFY(painter.begin(&printer));
-        QtTextCanvas canvas(printer, painter);
-        PrinterTextStream stream(canvas);
-        const ResultListRows rows(main->Results());
-        for (std::size_t i = 0; i < main->Results().Size(); ++i) {
-            stream.Write(PrintLine(rows.Row(i), settings));
-            stream.NewLine();
-        }
-        QVERIFY(painter.end());
+        BoxRecorder boxes;
+        PrintWith([&](QPrintDialog& dialog) {
+            // Print to file is the first choice, and there is no page range.
+            QCOMPARE(PrintingTo(dialog), QString("Print to File (PDF)"));
+            for (const auto option :
+                 {QAbstractPrintDialog::PrintPageRange, QAbstractPrintDialog::PrintSelection,
+                  QAbstractPrintDialog::PrintCurrentPage})
+                QVERIFY(!dialog.testOption(option));
+            QVERIFY(!dialog.findChild<QWidget*>("gbPrintRange")->isVisible());
+            PrintToFile(dialog, pdf);
+        });
+        QVERIFY(boxes.Boxes.empty());
 
         QProcess pdftotext;
         pdftotext.start("pdftotext", {"-layout", pdf, "-"});
@@ -376,6 +486,25 @@ private slots:
         QVERIFY(printed.contains("5/3/2003"));
         QVERIFY(printed.contains("Many"));
         QVERIFY(printed.count('\f') >= 2); // more than one page
+        QProcess pdffonts;
+        pdffonts.start("pdffonts", {pdf});
+        QVERIFY(pdffonts.waitForFinished(30000));
+        const QString fonts = QString::fromUtf8(pdffonts.readAllStandardOutput());
+        QVERIFY2(fonts.contains("Mono"), qPrintable(fonts));
+
+        // The next print starts from the last choice, in a new dialog; a file
+        // that cannot be written is reported.
+        const QString unwritable = QString::fromStdString(temp->File("no/such/dir/out.pdf"));
+        PrintWith([&](QPrintDialog& dialog) {
+            QCOMPARE(PrintingTo(dialog), QString("Print to File (PDF)"));
+            QCOMPARE(dialog.findChild<QLineEdit*>("filename")->text(), pdf);
+            QVERIFY(!dialog.findChild<QWidget*>("gbPrintRange")->isVisible());
+            PrintToFile(dialog, unwritable);
+        });
+        QCOMPARE(boxes.Boxes.size(), std::size_t(1));
+        QCOMPARE(boxes.Boxes[0].Kind, BoxKind::UnexpectedError);
+        QCOMPARE(boxes.Boxes[0].Text, "Cannot create file " + unwritable + ".");
+        QVERIFY(!main->findChild<QPrintDialog*>());
     }
 };
 

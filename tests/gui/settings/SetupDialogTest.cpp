@@ -6,8 +6,11 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 using namespace quillory;
 using quillory::test::BoxRecorder;
@@ -58,6 +61,33 @@ private slots:
             dialog_->ColumnBox(0)->click();
             QVERIFY(!dialog_->ColumnEdit(0)->isEnabled());
         });
+    }
+
+    void pathFieldsShowTheWholePath() {
+        settings_.InputDir = "/media/a-user-with-a-long-name/Some Disc Label/";
+        settings_.DatabaseDir =
+            "/home/a-user-with-a-rather-long-name/.local/share/Quillory Databases/";
+        ShowAnd([&] {
+            for (QLineEdit* field : {dialog_->InputDirField(), dialog_->DatabaseDirField()}) {
+                QStyleOptionFrame option;
+                option.initFrom(field);
+                const QRect text =
+                    field->style()->subElementRect(QStyle::SE_LineEditContents, &option, field);
+                QVERIFY2(field->fontMetrics().horizontalAdvance(field->text()) <= text.width(),
+                         qPrintable(field->text()));
+            }
+        });
+    }
+
+    void thePickerShowsFolderIcons() {
+        const auto* tree = picker_->findChild<QTreeView*>("DirectoryTree");
+        const QModelIndex home = tree->currentIndex();
+        QVERIFY(home.isValid());
+        for (const QModelIndex& folder : {home, home.parent()}) {
+            const QIcon icon = folder.data(Qt::DecorationRole).value<QIcon>();
+            QVERIFY(!icon.isNull());
+            QVERIFY(!icon.pixmap(16).isNull());
+        }
     }
 
     void cancelWritesNothingAndTheNextShowingForgetsEdits() {

@@ -3,6 +3,7 @@
 #include "gui/store/TForm_OpenDB.h"
 #include "gui/store/TForm_RenameDB.h"
 #include "gui/support/BoxRecorder.h"
+#include "gui/support/OnEvent.h"
 #include "gui/widgets/ResultListModel.h"
 #include "gui/widgets/TForm_info.h"
 #include "store/BZip2.h"
@@ -10,6 +11,7 @@
 #include "support/MemorySettingsStore.h"
 #include "support/TempDir.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -17,6 +19,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
 #include <filesystem>
 
 using namespace quillory;
@@ -134,6 +137,33 @@ private slots:
         temp.reset();
     }
 
+    void returnOpensTheTypedNameAndPressesAFocusedButton() {
+        QVERIFY(dialog->findChild<QPushButton*>("Open/New")->isDefault());
+        bool open = true;
+        QTimer::singleShot(0, dialog, [&] {
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            dialog->Edit_DBName->setFocus();
+            QTest::keyClicks(dialog->Edit_DBName, "Typed");
+            QTest::keyClick(dialog->Edit_DBName, Qt::Key_Return);
+            open = dialog->isVisible();
+            if (open)
+                dialog->reject();
+        });
+        dialog->OpenDBClick();
+        QVERIFY(!open);
+        QCOMPARE(ReadFile(root + "Typed/VLR_STD"), Marker);
+
+        QTimer::singleShot(0, dialog, [&] {
+            auto* close = dialog->findChild<QPushButton*>("Close");
+            close->setFocus();
+            QTest::keyClick(close, Qt::Key_Return);
+            open = dialog->isVisible();
+        });
+        dialog->OpenDBClick();
+        QVERIFY(!open);
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
+    }
+
     void openWithoutANameDoesNothing() {
         BoxRecorder boxes;
         dialog->Button_OpenClick();
@@ -195,8 +225,14 @@ private slots:
         OpenByName("Disks");
         BoxRecorder boxes;
         Select("Disks");
+        QWindow* parentWhileShown = nullptr;
+        test::OnEvent showing(info, QEvent::Show,
+                              [&] { parentWhileShown = info->windowHandle()->transientParent(); });
 
         dialog->CheckBox_Compress->click();
+        // "Please Wait!" showed over the manager, the dialog that is open.
+        QVERIFY(parentWhileShown);
+        QCOMPARE(parentWhileShown, dialog->windowHandle());
         QVERIFY(boxes.Boxes.empty());
         QCOMPARE(Rows(), QStringList{"Disks:Y"});
         QCOMPARE(info->Text(), QString("Compressing Database"));
@@ -205,8 +241,11 @@ private slots:
         QVERIFY(openDatabase.Compressed);
         QCOMPARE(main->StatusText(0), "Open Database: Disks (Num Catalogs: 1)" + Spaces);
 
+        // A screen reader's toggle converts as a click does.
         Select("Disks");
-        dialog->CheckBox_Compress->click();
+        QAccessibleInterface* box =
+            QAccessible::queryAccessibleInterface(dialog->CheckBox_Compress);
+        box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
         QCOMPARE(Rows(), QStringList{"Disks:N"});
         QCOMPARE(info->Text(), QString("Decompressing Database"));
         QCOMPARE(ReadFile(root + "Disks/A!1.txt"), catalog);
