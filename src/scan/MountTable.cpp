@@ -1,7 +1,5 @@
 #include "scan/MountTable.h"
 
-#include "common/Path.h"
-
 #include <sstream>
 
 namespace quillory {
@@ -27,10 +25,6 @@ std::string Unescape(const std::string& field) {
     return text;
 }
 
-bool StartsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 } // namespace
 
 std::vector<MountEntry> ParseMountTable(std::istream& table) {
@@ -48,15 +42,6 @@ std::vector<MountEntry> ParseMountTable(std::istream& table) {
         }
     }
     return mounts;
-}
-
-std::string FirstOpticalDrive(const std::vector<MountEntry>& mounts) {
-    for (const MountEntry& entry : mounts) {
-        if (StartsWith(entry.Device, "/dev/sr") || entry.FileSystemType == "iso9660" ||
-            entry.FileSystemType == "udf")
-            return WithTrailingSeparator(entry.MountPoint);
-    }
-    return {};
 }
 
 } // namespace quillory
@@ -90,6 +75,18 @@ std::string MountPointFor(const std::string& absolutePath, const std::vector<Mou
             best = point;
     }
     return best;
+}
+
+std::string FileSystemTypeOf(const std::string& absolutePath,
+                             const std::vector<MountEntry>& mounts) {
+    const std::string point = MountPointFor(absolutePath, mounts);
+    std::string type;
+    // The last of several mounts on one point is the one in sight.
+    for (const MountEntry& entry : mounts) {
+        if (WithoutTrailingSlash(entry.MountPoint) == point)
+            type = entry.FileSystemType;
+    }
+    return type;
 }
 
 bool IsMountPoint(const std::string& absolutePath, const std::vector<MountEntry>& mounts) {

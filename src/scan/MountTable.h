@@ -27,15 +27,15 @@ struct MountedVolumes {
 // /etc/fstab reads the same way.
 std::vector<MountEntry> ParseMountTable(std::istream& table);
 
-// The mount point, with its final "/", of the first mounted file system that
-// lives on an optical drive (a /dev/sr* device) or has an optical disc's file
-// system type (iso9660, udf); empty when there is none.
-std::string FirstOpticalDrive(const std::vector<MountEntry>& mounts);
 
 // The mount point of the file system that holds `absolutePath` (a path without
 // "." or ".." parts or symbolic links): the longest mount point that is the
 // path itself or a directory above it. "/" when none is.
 std::string MountPointFor(const std::string& absolutePath, const std::vector<MountEntry>& mounts);
+
+// The type of the file system that holds `absolutePath` (that of the mount
+// point MountPointFor gives), or an empty text when none is listed.
+std::string FileSystemTypeOf(const std::string& absolutePath, const std::vector<MountEntry>& mounts);
 
 // Whether `absolutePath` is the mount point of one of `mounts`.
 bool IsMountPoint(const std::string& absolutePath, const std::vector<MountEntry>& mounts);

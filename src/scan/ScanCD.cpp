@@ -6,6 +6,8 @@
 #include "common/Messages.h"
 #include "common/Path.h"
 #include "scan/CatalogWriter.h"
+#include "scan/DosAttributes.h"
+#include "scan/InputLocation.h"
 #include "scan/Walk.h"
 #include "store/BZip2.h"
 #include "store/CatalogName.h"
@@ -28,11 +30,15 @@ std::string RealPath(const std::string& path) {
 }
 
 // Writes the walk of the input location into `output`, a catalog for `target`.
-void WriteCatalog(const std::string& inputDir, ByteOutput& output, const std::string& target,
+void WriteCatalog(const std::string& location, ByteOutput& output, const std::string& target,
                   const MountedVolumes& volumes,
                   const std::function<void(std::uint64_t)>& progress) {
     CatalogWriter writer(output, target, progress);
-    AddItems(inputDir, TopDirectoryText(inputDir, volumes), writer);
+    // Whether to ask for DOS attributes is decided once, for the file system
+    // holding the location, so other file systems pay nothing.
+    const std::string real = RealPath(location);
+    const auto attributes = DosAttributesFor(FileSystemTypeOf(real, volumes.Mounted), real);
+    AddItems(location, TopDirectoryText(location, volumes), writer, attributes.get());
     writer.Flush();
 }
 
@@ -77,12 +83,13 @@ ScanResult ScanCD(const OpenDatabase& database, const std::string& inputDir,
     // hold: a conversion that ran meanwhile decides how the catalog is stored.
     const DatabaseAccess access(database, LockKind::Exclusive);
     ScanResult result;
-    if (!IsLocationAvailable(inputDir, volumes))
+    const std::optional<std::string> location = ScannedDirectory(inputDir, volumes.Mounted);
+    if (!location || !IsLocationAvailable(*location, volumes))
         return result;
     const std::string target = access.CatalogPath(disk);
     TemporaryFile plain(access.Path(), target);
     try {
-        WriteCatalog(inputDir, plain, target, volumes, progress);
+        WriteCatalog(*location, plain, target, volumes, progress);
         if (!access.Compressed())
             plain.Commit();
     } catch (const Error& error) {

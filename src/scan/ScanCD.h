@@ -33,8 +33,9 @@ struct ScanResult {
     std::string Failure;     // why the write failed
 };
 
-// Scans the input location `inputDir` into the catalog of disk `disk` in the
-// open database, holding the database alone for the whole scan and storing
+// Scans the input location `inputDir` (a directory, or a drive read where its
+// medium is mounted: not available without one) into the catalog of disk
+// `disk` in the open database, holding the database alone for the whole scan and storing
 // the catalog in the form its marker says then. The catalog is written under
 // a hidden name of its own, flushed to stable storage and put in place
 // (compressed first, in a compressed database) only when complete, so a

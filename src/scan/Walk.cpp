@@ -75,7 +75,8 @@ bool MayBeLeftOut(int error) {
 
 class Walker {
 public:
-    Walker(EntrySink& sink, const std::string& location) : sink_(sink), location_(location) {}
+    Walker(EntrySink& sink, const std::string& location, const AttributeQuery* attributes)
+        : sink_(sink), location_(location), attributes_(attributes) {}
     ~Walker() {
         for (Level& level : levels_)
             Close(level);
@@ -100,6 +101,7 @@ private:
 
     EntrySink& sink_;
     const std::string& location_;
+    const AttributeQuery* attributes_; // where the file system keeps DOS attributes
     dev_t device_ = 0;
     std::string directory_;
     std::vector<Level> levels_;
@@ -158,6 +160,8 @@ bool Walker::Read(DIR* dir, const char*& name, Facts& facts) {
             continue; // gone since it was listed
         }
         if (!S_ISDIR(info.st_mode) && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))
+            continue;
+        if (attributes_ && attributes_->HiddenOrSystem(::dirfd(dir), entry->d_name))
             continue;
         name = entry->d_name;
         facts = {info.st_mode, info.st_mtime, std::int64_t(info.st_size), IdentityOf(info)};
@@ -292,7 +296,8 @@ void Walker::Close(Level& level) {
 
 } // namespace
 
-void AddItems(const std::string& location, const std::string& topDirectory, EntrySink& sink) {
+void AddItems(const std::string& location, const std::string& topDirectory, EntrySink& sink,
+              const AttributeQuery* attributes) {
     const int top = ::open(location.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat info {};
     if (top < 0 || ::fstat(top, &info) != 0) {
@@ -301,7 +306,7 @@ void AddItems(const std::string& location, const std::string& topDirectory, Entr
         throw Error(FormatMessage(msg::CannotOpenFile, location));
     }
     const Identity identity = IdentityOf(info);
-    Walker(sink, location).Run(top, identity, topDirectory);
+    Walker(sink, location, attributes).Run(top, identity, topDirectory);
     // A disc ejected or a tree removed during the walk leaves a catalog of a
     // part of it: that is a failed scan, not a smaller disk.
     struct stat after {};

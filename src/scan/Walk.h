@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scan/DosAttributes.h"
 #include "scan/EntrySink.h"
 
 #include <string>
@@ -12,7 +13,8 @@ namespace quillory {
 // directory text of the top entries ("\" for a mount point, "\home\u\Data\"
 // for a directory below one).
 //
-// Names beginning with "." are hidden and left out with all below them.
+// Names beginning with "." are hidden and left out with all below them, and
+// so are the entries `attributes` (when given) finds hidden or system ones.
 // Regular files and symbolic links (never followed; their own size and time)
 // are files; sockets, pipes and devices are left out. The walk stays on the
 // file system it starts on: a mount point below it and a directory that is one
@@ -30,6 +32,7 @@ namespace quillory {
 // error), when reading a directory fails part-way (a damaged or ejected disc),
 // when a directory opened again is gone or another one, or when the location
 // is gone or replaced by the end of the walk.
-void AddItems(const std::string& location, const std::string& topDirectory, EntrySink& sink);
+void AddItems(const std::string& location, const std::string& topDirectory, EntrySink& sink,
+              const AttributeQuery* attributes = nullptr);
 
 } // namespace quillory

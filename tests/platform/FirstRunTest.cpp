@@ -13,12 +13,20 @@ using namespace quillory;
 namespace {
 
 // The first start of the program, on a settings file as the installation step
-// writes it, with a mount table of our own in place of the system's.
+// writes it, with a list of block devices of our own in place of the system's.
 class FirstRunTest : public ::testing::Test {
 protected:
     QTemporaryDir home_;
     QString root_ = home_.path() + "/data/Quillory/";
-    QString mounts_ = home_.path() + "/mounts";
+    QString blocks_ = home_.path() + "/sys/block";
+
+    // The block devices the system knows, as names in /sys/block.
+    void Devices(std::initializer_list<const char*> names) {
+        QDir(blocks_).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(blocks_));
+        for (const char* name : names)
+            ASSERT_TRUE(QDir().mkpath(blocks_ + "/" + name));
+    }
 
     void SetUp() override {
         qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toLocal8Bit());
@@ -42,33 +50,31 @@ protected:
         QtSettingsStore store;
         Settings settings;
         LoadSettings(store, settings, {KeepDefaultDatabaseCompressed, [this] {
-                                           return FindFirstOpticalDrive(mounts_.toStdString());
+                                           return FindFirstOpticalDrive(blocks_.toStdString());
                                        }});
         return settings;
     }
 };
 
 TEST_F(FirstRunTest, FirstOpticalDriveBecomesTheInputAndTheRuleRunsOnce) {
-    Write(mounts_, "/dev/vda1 / ext4 rw 0 0\n"
-                   "/dev/sdb1 /media/u/STICK vfat rw 0 0\n"
-                   "/dev/sr1 /media/u/My\\040Disc iso9660 ro 0 0\n"
-                   "/dev/sr0 /media/u/OTHER udf ro 0 0\n");
+    // A drive is a place of its own, disc or no disc: sr0 holds none here.
+    Devices({"vda", "sr1", "loop0", "sr0"});
     Settings settings = Start();
-    EXPECT_EQ(settings.InputDir, "/media/u/My Disc/");
+    EXPECT_EQ(settings.InputDir, "/dev/sr0/");
     EXPECT_FALSE(QFile::exists(root_ + "Main Database/VLR_STD"));
     EXPECT_TRUE(QFile::exists(root_ + "Main Database/VLR_ZIP"));
 
     QtSettingsStore store;
     EXPECT_EQ(store.ReadText("FirstTime"), "False");
-    EXPECT_EQ(store.ReadText("InputDir"), "/media/u/My Disc/");
+    EXPECT_EQ(store.ReadText("InputDir"), "/dev/sr0/");
 
     // A later start reads the stored input location and looks for no drive.
-    Write(mounts_, "/dev/sr0 /media/cdrom iso9660 ro 0 0\n");
-    EXPECT_EQ(Start().InputDir, "/media/u/My Disc/");
+    Devices({"sr5"});
+    EXPECT_EQ(Start().InputDir, "/dev/sr0/");
 }
 
 TEST_F(FirstRunTest, WithoutAnOpticalDriveTheInputLocationStays) {
-    Write(mounts_, "/dev/vda1 / ext4 rw 0 0\n");
+    Devices({"vda", "loop0"});
     EXPECT_EQ(Start().InputDir, "");
     EXPECT_EQ(QtSettingsStore().ReadText("FirstTime"), "False");
 }

@@ -1,6 +1,8 @@
+#include "scan/InputLocation.h"
 #include "scan/MountTable.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sstream>
 
 namespace quillory {
@@ -28,24 +30,37 @@ TEST(MountTableTest, ParsesEntriesAndUndoesEscapes) {
     EXPECT_EQ(mounts[4].FileSystemType, "/mnt/b\\08x");
 }
 
-TEST(MountTableTest, FirstOpticalDriveInTableOrder) {
-    std::vector<MountEntry> mounts = {{"/dev/sda1", "/", "ext4"},
-                                      {"tmpfs", "/tmp", "tmpfs"},
-                                      {"/dev/loop0", "/mnt/image", "iso9660"},
-                                      {"/dev/sr0", "/media/u/DISC", "udf"}};
-    EXPECT_EQ(FirstOpticalDrive(mounts), "/mnt/image/");
-    mounts.erase(mounts.begin() + 2);
-    EXPECT_EQ(FirstOpticalDrive(mounts), "/media/u/DISC/");
+TEST(MountTableTest, TheFileSystemTypeIsThatOfTheNearestMountPoint) {
+    const std::vector<MountEntry> mounts = {{"/dev/sda1", "/", "ext4"},
+                                            {"/dev/sdb1", "/media/u/STICK", "vfat"},
+                                            {"/dev/sdc1", "/media/u/WIN", "fuseblk"},
+                                            {"/dev/sdd1", "/media/u/WIN", "ntfs3"}};
+    EXPECT_EQ(FileSystemTypeOf("/media/u/STICK/docs", mounts), "vfat");
+    EXPECT_EQ(FileSystemTypeOf("/media/u/STICKY", mounts), "ext4");
+    EXPECT_EQ(FileSystemTypeOf("/media/u/WIN/", mounts), "ntfs3"); // the last mount is in sight
+    EXPECT_EQ(FileSystemTypeOf("/home", {}), "");
+}
 
-    EXPECT_EQ(FirstOpticalDrive({{"/dev/sr1", "/media/cd/", "auto"}}), "/media/cd/");
-    EXPECT_EQ(FirstOpticalDrive({{"/dev/sdb1", "/mnt/usb", "udf"}}), "/mnt/usb/");
-    EXPECT_EQ(FirstOpticalDrive({{"/dev/sdb1", "/", "iso9660"}}), "/");
-    EXPECT_EQ(FirstOpticalDrive({{"/dev/sda1", "/", "ext4"}, {"/dev/sdb1", "/mnt/sr0", "vfat"}}),
-              "");
+TEST(InputLocationTest, TheFirstOpticalDriveIsTheLowestSrDevice) {
+    EXPECT_EQ(FirstOpticalDrive({"vda", "sr1", "loop0", "sr0", "sr10"}), "/dev/sr0/");
+    EXPECT_EQ(FirstOpticalDrive({"sr10", "sr2"}), "/dev/sr2/");
+    EXPECT_EQ(FirstOpticalDrive({"sda", "srx", "sr", "zram0"}), "");
     EXPECT_EQ(FirstOpticalDrive({}), "");
+}
 
-    std::istringstream table("/dev/sr0 /media/u/My\\040CD iso9660 ro 0 0\n");
-    EXPECT_EQ(FirstOpticalDrive(ParseMountTable(table)), "/media/u/My CD/");
+TEST(InputLocationTest, ADriveIsReadWhereItsMediumIsMounted) {
+    struct stat info {};
+    if (::stat("/dev/loop0", &info) != 0 || !S_ISBLK(info.st_mode))
+        GTEST_SKIP() << "no block device /dev/loop0 to stand for a drive here";
+    const std::vector<MountEntry> mounted = {{"/dev/vda1", "/", "ext4"},
+                                             {"/dev/loop0", "/media/u/My Disc", "iso9660"},
+                                             {"/dev/loop0", "/mnt/again", "iso9660"}};
+    EXPECT_TRUE(IsDrive("/dev/loop0/"));
+    EXPECT_EQ(ScannedDirectory("/dev/loop0/", mounted), "/media/u/My Disc/");
+    EXPECT_EQ(ScannedDirectory("/dev/loop0", {mounted[0]}), std::nullopt) << "no medium";
+    EXPECT_FALSE(IsDrive("/tmp/"));
+    EXPECT_EQ(ScannedDirectory("/tmp/", mounted), "/tmp/");
+    EXPECT_EQ(ScannedDirectory("/no/such/place/", mounted), "/no/such/place/");
 }
 
 } // namespace

@@ -265,6 +265,34 @@ TEST_F(WalkTest, HiddenNamesAndSpecialFilesAreLeftOut) {
     EXPECT_EQ(Walk().Lines(), (std::vector<std::string>{"F keep \\docs\\", "D docs \\"}));
 }
 
+TEST_F(WalkTest, EntriesWithTheHiddenOrSystemAttributeAreLeftOutWithAllBelow) {
+    // A file system's attributes as a FAT or NTFS driver would give them.
+    class Marked final : public AttributeQuery {
+    public:
+        bool HiddenOrSystem(int, const char* name) const override {
+            return std::string_view(name) == "$RECYCLE.BIN" || std::string_view(name) == "desktop.ini";
+        }
+    };
+    Make({"$RECYCLE.BIN/S-1-5/deleted.doc", "desktop.ini", "docs/desktop.ini", "docs/keep"});
+    const Marked marked;
+    Recorder walk;
+    AddItems(top + "/", "\\", walk, &marked);
+    EXPECT_EQ(walk.Lines(), (std::vector<std::string>{"F keep \\docs\\", "D docs \\"}));
+    EXPECT_EQ(Walk().Lines().size(), 7u) << "without attributes every entry is listed";
+
+    // Asked only where the file system keeps them; a query that fails for an
+    // entry (no FAT driver answers the ioctl here) leaves it visible.
+    for (const char* type : {"ext4", "btrfs", "xfs", "tmpfs", "iso9660", "fuseblk"})
+        EXPECT_EQ(DosAttributesFor(type, top), nullptr) << type;
+    for (const char* type : {"vfat", "msdos", "exfat", "ntfs", "ntfs3"}) {
+        const auto query = DosAttributesFor(type, top);
+        ASSERT_NE(query, nullptr) << type;
+        const int directory = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
+        EXPECT_FALSE(query->HiddenOrSystem(directory, "desktop.ini")) << type;
+        ::close(directory);
+    }
+}
+
 TEST_F(WalkTest, SymbolicLinksAreFilesOfTheirOwnAndNeverFollowed) {
     Make({"dir/inner.txt", "target.txt"});
     const std::vector<std::pair<std::string, std::string>> links = {{"file-link", "target.txt"},
