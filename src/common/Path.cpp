@@ -13,6 +13,12 @@ std::string WithTrailingSeparator(std::string path) {
     return path;
 }
 
+std::string WithoutTrailingSeparator(std::string path) {
+    while (path.size() > 1 && path.back() == PathSeparator)
+        path.pop_back();
+    return path;
+}
+
 std::string JoinPath(std::string_view directory, std::string_view name) {
     std::string joined = WithTrailingSeparator(std::string(directory));
     if (joined.empty())

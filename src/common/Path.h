@@ -13,6 +13,10 @@ inline constexpr char PathSeparator = '/';
 // text stays empty.
 std::string WithTrailingSeparator(std::string path);
 
+// `path` without its final "/" (one or more); "/" itself stays "/". The name
+// of a directory to open or rename, or of a symbolic link not to follow.
+std::string WithoutTrailingSeparator(std::string path);
+
 // `directory`, exactly one "/", then `name` (a leading "/" of `name` is not doubled).
 std::string JoinPath(std::string_view directory, std::string_view name);
 

@@ -1,5 +1,6 @@
 #include "platform/SystemDrives.h"
 
+#include "common/Path.h"
 #include "scan/InputLocation.h"
 
 #include <blkid/blkid.h>
@@ -77,10 +78,9 @@ std::string LabelFromFileSystem(const std::string& device) {
 
 // The device whose medium `location` shows: the drive itself, or the device
 // mounted at the location; empty when it is neither.
-std::string DeviceAt(std::string location) {
-    while (location.size() > 1 && location.back() == '/')
-        location.pop_back(); // "/dev/sr0/" names the drive, not a directory in it
-    const std::string real = RealPath(location);
+std::string DeviceAt(const std::string& location) {
+    // "/dev/sr0/" names the drive, not a directory in it.
+    const std::string real = RealPath(WithoutTrailingSeparator(location));
     if (real.empty())
         return {};
     if (IsDrive(real))

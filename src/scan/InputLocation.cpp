@@ -9,16 +9,10 @@ namespace quillory {
 
 namespace {
 
-std::string WithoutTrailingSlash(std::string path) {
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
 // The device number of the block device at `path`, or nothing.
 std::optional<dev_t> BlockDevice(const std::string& path) {
     struct stat info {};
-    if (::stat(WithoutTrailingSlash(path).c_str(), &info) != 0 || !S_ISBLK(info.st_mode))
+    if (::stat(WithoutTrailingSeparator(path).c_str(), &info) != 0 || !S_ISBLK(info.st_mode))
         return std::nullopt;
     return info.st_rdev;
 }

@@ -1,5 +1,7 @@
 #include "scan/MountTable.h"
 
+#include "common/Path.h"
+
 #include <sstream>
 
 namespace quillory {
@@ -44,17 +46,7 @@ std::vector<MountEntry> ParseMountTable(std::istream& table) {
     return mounts;
 }
 
-} // namespace quillory
-
-namespace quillory {
-
 namespace {
-
-std::string WithoutTrailingSlash(std::string path) {
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
 
 // Whether `directory` is `path` or a directory above it.
 bool Contains(const std::string& directory, const std::string& path) {
@@ -67,10 +59,10 @@ bool Contains(const std::string& directory, const std::string& path) {
 } // namespace
 
 std::string MountPointFor(const std::string& absolutePath, const std::vector<MountEntry>& mounts) {
-    const std::string path = WithoutTrailingSlash(absolutePath);
+    const std::string path = WithoutTrailingSeparator(absolutePath);
     std::string best = "/";
     for (const MountEntry& entry : mounts) {
-        const std::string point = WithoutTrailingSlash(entry.MountPoint);
+        const std::string point = WithoutTrailingSeparator(entry.MountPoint);
         if (Contains(point, path) && point.size() > best.size())
             best = point;
     }
@@ -83,16 +75,16 @@ std::string FileSystemTypeOf(const std::string& absolutePath,
     std::string type;
     // The last of several mounts on one point is the one in sight.
     for (const MountEntry& entry : mounts) {
-        if (WithoutTrailingSlash(entry.MountPoint) == point)
+        if (WithoutTrailingSeparator(entry.MountPoint) == point)
             type = entry.FileSystemType;
     }
     return type;
 }
 
 bool IsMountPoint(const std::string& absolutePath, const std::vector<MountEntry>& mounts) {
-    const std::string path = WithoutTrailingSlash(absolutePath);
+    const std::string path = WithoutTrailingSeparator(absolutePath);
     for (const MountEntry& entry : mounts) {
-        if (WithoutTrailingSlash(entry.MountPoint) == path)
+        if (WithoutTrailingSeparator(entry.MountPoint) == path)
             return true;
     }
     return false;

@@ -19,16 +19,6 @@
 
 namespace quillory {
 
-namespace {
-
-std::string WithoutTrailingSeparator(std::string path) {
-    while (path.size() > 1 && path.back() == PathSeparator)
-        path.pop_back();
-    return path;
-}
-
-} // namespace
-
 std::vector<DatabaseEntry> ListDatabases(const std::string& databaseDir) {
     std::vector<DatabaseEntry> databases;
     for (std::string& name : VisibleEntries(databaseDir).value_or(std::vector<std::string>())) {

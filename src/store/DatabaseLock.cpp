@@ -4,6 +4,7 @@
 #include "common/FileOperations.h"
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
+#include "common/Path.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -23,12 +24,6 @@ std::mutex waitingMutex;
 LockWaiting& Policy() {
     static LockWaiting waiting;
     return waiting;
-}
-
-std::string WithoutTrailingSeparator(std::string path) {
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
 }
 
 bool LocksUnsupported(int error) {
