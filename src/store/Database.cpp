@@ -22,8 +22,9 @@ namespace quillory {
 std::vector<DatabaseEntry> ListDatabases(const std::string& databaseDir) {
     std::vector<DatabaseEntry> databases;
     for (std::string& name : VisibleEntries(databaseDir).value_or(std::vector<std::string>())) {
-        if (const auto compressed = MarkedCompressed(JoinPath(databaseDir, name)))
-            databases.push_back({std::move(name), *compressed});
+        const std::string path = DatabasePath(databaseDir, name);
+        if (IsDatabase(path))
+            databases.push_back({std::move(name), MarkedCompressed(path).value()});
     }
     const Collation collation(Collation::Strength::CaseSensitive);
     std::sort(databases.begin(), databases.end(),
@@ -77,6 +78,9 @@ OpenDatabase OpenOrCreateDatabase(const std::string& databaseDir, const std::str
                                   bool compressedBox) {
     CheckDatabaseName(name);
     const std::string path = DatabasePath(databaseDir, name);
+    struct stat link {};
+    if (::lstat(WithoutTrailingSeparator(path).c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+        throw Error(FormatMessage(msg::NoSuchDatabase, name)); // no command reaches through one
     if (!IsDirectory(path)) {
         // A directory that cannot be made shows itself when its marker cannot
         // be written; what was made for a database that failed goes again.

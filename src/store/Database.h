@@ -15,8 +15,8 @@ struct DatabaseEntry {
     bool Compressed = false; // VLR_ZIP is present
 };
 
-// The directories under `databaseDir` that hold a marker, sorted by name with
-// the locale's case-sensitive order. Hidden entries are left out; a directory
+// The directories under `databaseDir` that hold a marker (symbolic links are
+// no databases), sorted by name with the locale's case-sensitive order. Hidden entries are left out; a directory
 // holding both markers counts as compressed.
 std::vector<DatabaseEntry> ListDatabases(const std::string& databaseDir);
 
