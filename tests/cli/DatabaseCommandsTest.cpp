@@ -182,6 +182,7 @@ TEST_F(DatabaseCommandsTest, HostileNamesReachNothingOutsideTheRoot) {
          "",
          "There is no database named link."},
         {"a hidden database", {"create", ".hidden"}, 1},
+        {"a link is no database", {"databases"}, 0, "Db\tN\n"},
     });
     EXPECT_EQ(test::Snapshot(temp.Path()), before);
 }
