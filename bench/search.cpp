@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
         WorkDirectory work;
         const std::string root = work.Path();
         const std::string q = "'" + cli + "' --root '" + root + "' ";
-        Shell(q + "create Plain && " + q + "create Zip --compressed");
+        Shell(q + "create Plain && " + q + "create Zip");
         for (int i = 0; i < catalogs; ++i) {
             const std::string name = "Disk " + std::to_string(i) + "!" + std::to_string(i) + ".txt";
             WriteSyntheticRecords(root + "/Plain/" + name, records,

@@ -36,6 +36,7 @@ Commands AllCommands() {
     commands.push_back(std::make_unique<DeleteCatalogCommand>());
     commands.push_back(std::make_unique<FindCommand>());
     commands.push_back(std::make_unique<ListCommand>());
+    commands.push_back(std::make_unique<IndexCommand>());
     commands.push_back(std::make_unique<SettingsCommand>());
     return commands;
 }

@@ -4,20 +4,18 @@
 #include "cli/ProgressLine.h"
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
-#include "store/CompressionMode.h"
+#include "index/IndexedConversion.h"
 
 namespace quillory {
 
 namespace {
 
-using Conversion = void (*)(const std::string& path, const ConversionProgress& progress);
-
-// The database NAME converted by `convert`, with the catalogs converted of all
-// as its progress.
-void ConvertDatabase(CommandContext& context, Conversion convert) {
+// The database NAME converted to the form `compress` says, with the catalogs
+// converted of all as its progress.
+void ConvertDatabase(CommandContext& context, bool compress) {
     const std::string path = ExistingDatabasePath(context, context.Arguments.Positional()[0]);
     ProgressLine progress(context);
-    convert(path, [&progress](std::size_t done, std::size_t total) {
+    ConvertKeepingIndex(path, compress, [&progress](std::size_t done, std::size_t total) {
         progress.Show(FormatMessage(msg::ProgressCatalogsConverted,
                                     {std::to_string(done), std::to_string(total)}));
     });
@@ -33,7 +31,7 @@ const CommandSyntax& CompressCommand::Syntax() const {
 }
 
 void CompressCommand::Execute(CommandContext& context) {
-    ConvertDatabase(context, CompressDirectory);
+    ConvertDatabase(context, true);
 }
 
 const CommandSyntax& DecompressCommand::Syntax() const {
@@ -44,7 +42,7 @@ const CommandSyntax& DecompressCommand::Syntax() const {
 }
 
 void DecompressCommand::Execute(CommandContext& context) {
-    ConvertDatabase(context, DecompressDirectory);
+    ConvertDatabase(context, false);
 }
 
 } // namespace quillory

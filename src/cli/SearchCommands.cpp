@@ -6,6 +6,7 @@
 #include "common/FormatMessage.h"
 #include "common/IntegerConversion.h"
 #include "common/Messages.h"
+#include "index/IndexDatabase.h"
 #include "output/CsvExport.h"
 #include "scan/CatalogList.h"
 #include "search/DayNumber.h"
@@ -21,6 +22,7 @@ namespace quillory {
 namespace {
 
 const Option OutputOption{.Name = "--output", .Value = "FILE"};
+const Option NoIndexOption{.Name = "--no-index"};
 
 // "D/M/YYYY" with an optional " hh:mm:ss"; `defaultTime` stands in for a
 // missing time.
@@ -36,11 +38,17 @@ double ParseBound(const std::string& text, const char* defaultTime) {
 ResultList Search(CommandContext& context, const OpenDatabase& database, const CatalogScope& scope,
                   const SearchCriteria& criteria) {
     ProgressLine progress(context);
-    return FindFile(database, scope, criteria, [&progress](const SearchStep& step) {
-        progress.Show(FormatMessage(msg::ProgressCatalogsRead, {std::to_string(step.CatalogsRead),
-                                                                std::to_string(step.CatalogCount),
-                                                                std::to_string(step.Matches)}));
-    });
+    const IndexUse indexUse = context.Arguments.Has(NoIndexOption.Name) ? IndexUse::ReadCatalogs
+                                                                         : IndexUse::UseIndex;
+    return FindFile(
+        database, scope, criteria,
+        [&progress](const SearchStep& step) {
+            progress.Show(FormatMessage(msg::ProgressCatalogsRead,
+                                        {std::to_string(step.CatalogsRead),
+                                         std::to_string(step.CatalogCount),
+                                         std::to_string(step.Matches)}));
+        },
+        indexUse);
 }
 
 // Writes each row as its CSV line to --output FILE, or to standard output.
@@ -69,7 +77,8 @@ const CommandSyntax& FindCommand::Syntax() const {
                     {.Name = "--to", .Value = "D/M/YYYY[ hh:mm:ss]"},
                     {.Name = "--sort", .Choices = {"name", "dir", "disk", "id", "size", "date"}},
                     {.Name = "--reverse"},
-                    OutputOption}};
+                    OutputOption,
+                    NoIndexOption}};
     return syntax;
 }
 
@@ -111,7 +120,8 @@ const CommandSyntax& ListCommand::Syntax() const {
         .Options = {DatabaseOption,
                     {.Name = "--number", .Value = "K", .Required = true},
                     {.Name = "--name", .Value = "DISK"},
-                    OutputOption}};
+                    OutputOption,
+                    NoIndexOption}};
     return syntax;
 }
 
@@ -131,6 +141,26 @@ void ListCommand::Run(CommandContext& context, const OpenDatabase& database) {
         throw Error(FormatMessage(msg::SeveralCatalogsNumbered, number));
     WriteRows(Search(context, database, CatalogScope::OneCatalog(matching[0]), SearchCriteria()),
               context);
+}
+
+const CommandSyntax& IndexCommand::Syntax() const {
+    static const CommandSyntax syntax{
+        .Name = "index",
+        .Description = "build (or remove) the database's search index",
+        .Options = {DatabaseOption, {.Name = "--drop"}}};
+    return syntax;
+}
+
+void IndexCommand::Run(CommandContext& context, const OpenDatabase& database) {
+    if (context.Arguments.Has("--drop")) {
+        DropIndex(database);
+        return;
+    }
+    ProgressLine progress(context);
+    IndexDatabase(database, [&progress](std::size_t done, std::size_t total) {
+        progress.Show(FormatMessage(msg::ProgressCatalogsIndexed,
+                                    {std::to_string(done), std::to_string(total)}));
+    });
 }
 
 } // namespace quillory

@@ -90,6 +90,7 @@ inline constexpr char UnexpectedArgument[] = "unexpected argument %s";
 inline constexpr char ProgressEntries[] = "%s entries";
 inline constexpr char ProgressCatalogsRead[] = "%s of %s catalogs read, %s matches";
 inline constexpr char ProgressCatalogsConverted[] = "%s of %s catalogs converted";
+inline constexpr char ProgressCatalogsIndexed[] = "%s of %s catalogs indexed";
 // A settings value that cannot be read, in the file that holds it.
 inline constexpr char BadSettingIn[] = "quillory-cli: %s, value %s: %s";
 // A command that waits for another holding its database.

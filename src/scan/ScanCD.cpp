@@ -5,6 +5,7 @@
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
 #include "common/Path.h"
+#include "index/SearchIndex.h"
 #include "scan/CatalogWriter.h"
 #include "scan/DosAttributes.h"
 #include "scan/InputLocation.h"
@@ -103,6 +104,8 @@ ScanResult ScanCD(const OpenDatabase& database, const std::string& inputDir,
         Compress(plain.Path(), packed.Path(), true);
         packed.Commit();
     }
+    // The new catalog's search index part is made while its text is at hand.
+    SearchIndex(access.Path()).StoreWritten(target, access.Compressed() ? plain.Path() : target);
     result.Outcome = ScanOutcome::Written;
     result.CatalogFile = CatalogFileName(disk, access.Compressed());
     return result;

@@ -4,6 +4,7 @@
 #include "common/IntegerConversion.h"
 #include "common/Parallel.h"
 #include "common/Path.h"
+#include "index/SearchIndex.h"
 #include "search/Bmh.h"
 #include "search/CandidateFilter.h"
 #include "search/DayNumber.h"
@@ -12,6 +13,7 @@
 #include "store/DatabaseAccess.h"
 
 #include <algorithm>
+#include <atomic>
 #include <malloc.h>
 #include <mutex>
 
@@ -40,6 +42,24 @@ public:
         return nameTest_ && !dateTest_ && (criteria_.MatchName || criteria_.MatchDirectory);
     }
 
+    // The trigram keys every passing record holds: those of the name text in
+    // each field it must be found in, when it is long enough to have any.
+    std::vector<std::uint32_t> IndexKeys() const {
+        std::vector<std::uint32_t> keys;
+        const std::string& text = criteria_.NamePattern;
+        if (!nameTest_ || text.size() < 3)
+            return keys;
+        for (const auto& [field, wanted] : {std::pair{TextField::Name, criteria_.MatchName},
+                                           std::pair{TextField::Directory,
+                                                     criteria_.MatchDirectory}}) {
+            for (std::size_t i = 0; wanted && i + 3 <= text.size(); ++i)
+                keys.push_back(TrigramKey(text.data() + i, field));
+        }
+        std::sort(keys.begin(), keys.end());
+        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+        return keys;
+    }
+
     bool Passes(const CatalogRecordView& record) {
         if (dateTest_) {
             // Dates and times are read only when the date test is on.
@@ -51,6 +71,13 @@ public:
             return true;
         return (!criteria_.MatchName || Contains(record.Name())) &&
                (!criteria_.MatchDirectory || Contains(record.Directory()));
+    }
+
+    // The part of the test a record's name alone decides, when there is one.
+    CatalogPart::NameTest NameTest() {
+        if (!nameTest_ || !criteria_.MatchName)
+            return {};
+        return [this](std::string_view name) { return Contains(name); };
     }
 
 private:
@@ -89,17 +116,58 @@ std::vector<CatalogJob> ChooseCatalogs(const DatabaseAccess& database, const Cat
     return jobs;
 }
 
+// Answers one catalog from its index part; false when it has no current
+// part or the part turns out damaged, `found` then left empty.
+bool SearchPart(const SearchIndex& index, const CatalogJob& job, RecordTest& test,
+                const RecordConsumer& keep, ResultList& found) {
+    const std::optional<CatalogPart> part = index.CurrentPart(job.Path);
+    if (!part)
+        return false;
+    try {
+        const CatalogPart::NameTest nameHolds = test.NameTest();
+        for (std::uint32_t block : part->CandidateBlocks(test.IndexKeys()))
+            part->ForEachRecord(block, keep, nameHolds);
+        return true;
+    } catch (const DamagedPart&) {
+        found = ResultList();
+        found.BeginCatalog(job.Disk.DiskName, job.Disk.DiskNumber);
+        return false;
+    }
+}
+
+// Reads one catalog as it is on disk, making its index part as it goes when
+// `index` is given; true when a part was made.
+bool ReadWhole(const CatalogJob& job, bool compressed, const SearchCriteria& criteria,
+               RecordTest& test, const RecordConsumer& keep, const SearchIndex* index) {
+    if (!index) {
+        if (test.NeedsNameText()) {
+            CandidateFilter filter(criteria.NamePattern, criteria.MatchName,
+                                   criteria.MatchDirectory, keep);
+            ReadCatalogText(job.Path, compressed, filter);
+        } else {
+            ReadCatalog(job.Path, compressed, keep);
+        }
+        return false;
+    }
+    index->ReadAndStore(job.Path, compressed, keep);
+    return true;
+}
+
 // Reads the catalogs of `scope`, each into a part of its own, holding the
-// database shared for the reading only.
+// database shared for the reading only. Catalogs are answered from the
+// search index where it can.
 std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogScope& scope,
-                                    const SearchCriteria& criteria,
-                                    const SearchProgress& progress) {
+                                    const SearchCriteria& criteria, const SearchProgress& progress,
+                                    IndexUse indexUse) {
     const DatabaseAccess access(database, LockKind::Shared);
     const std::vector<CatalogJob> jobs = ChooseCatalogs(access, scope, criteria);
+    const std::optional<SearchIndex> index =
+        indexUse == IndexUse::UseIndex ? std::optional<SearchIndex>(access.Path()) : std::nullopt;
     std::vector<ResultList> parts(jobs.size());
     std::mutex progressMutex;
     SearchStep step;
     step.CatalogCount = jobs.size();
+    std::atomic<bool> partsMade = false;
     ForEachInParallel(jobs.size(), [&](std::size_t i) {
         const CatalogJob& job = jobs[i];
         if (progress) {
@@ -115,25 +183,28 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
                 part.Append(record.Name(), record.Directory(), record.Size(), record.Date(),
                             record.Time());
         };
-        if (test.NeedsNameText()) {
-            CandidateFilter filter(criteria.NamePattern, criteria.MatchName,
-                                   criteria.MatchDirectory, keep);
-            ReadCatalogText(job.Path, access.Compressed(), filter);
-        } else {
-            ReadCatalog(job.Path, access.Compressed(), keep);
+        if (!index || !SearchPart(*index, job, test, keep, part)) {
+            if (ReadWhole(job, access.Compressed(), criteria, test, keep,
+                          index ? &*index : nullptr))
+                partsMade = true;
         }
         const std::lock_guard lock(progressMutex);
         ++step.CatalogsRead;
         step.Matches += part.Size();
     });
+    // Parts of catalogs that are gone go when new ones come, once every
+    // catalog's file name is at hand.
+    if (partsMade && !scope.Only && !criteria.UseDiskName && !criteria.UseDiskNumber)
+        index->RemoveStale(ListCatalogFiles(access.Path(), access.Compressed()));
     return parts;
 }
 
 } // namespace
 
 ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
-                    const SearchCriteria& criteria, const SearchProgress& progress) {
-    std::vector<ResultList> parts = ReadMatches(database, scope, criteria, progress);
+                    const SearchCriteria& criteria, const SearchProgress& progress,
+                    IndexUse indexUse) {
+    std::vector<ResultList> parts = ReadMatches(database, scope, criteria, progress, indexUse);
     ResultList results;
     std::size_t total = 0;
     for (const ResultList& part : parts)

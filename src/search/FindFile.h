@@ -32,6 +32,9 @@ struct SearchStep {
 // Called from the searching threads, one call at a time.
 using SearchProgress = std::function<void(const SearchStep& step)>;
 
+// Whether a search may answer from the search index, or must read every catalog.
+enum class IndexUse { UseIndex, ReadCatalogs };
+
 // Searches the catalogs of `scope` in the open database and returns the
 // records that pass `criteria`, sorted by name.
 //
@@ -42,7 +45,14 @@ using SearchProgress = std::function<void(const SearchStep& step)>;
 // one-at-a-time run. A catalog that cannot be read, a disk number that is not
 // an integer while the number test is on, or a date or time that does not
 // convert while the date test is on stops the run with its Error.
+//
+// A catalog with a current part in the search index is answered from it: a
+// text of three bytes or more picks the blocks holding all its trigrams, and
+// every record of those blocks meets the same test, so the list is the one a
+// reading of the catalogs gives. A catalog without one is read, and its part
+// made as it is read.
 ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
-                    const SearchCriteria& criteria, const SearchProgress& progress = {});
+                    const SearchCriteria& criteria, const SearchProgress& progress = {},
+                    IndexUse indexUse = IndexUse::UseIndex);
 
 } // namespace quillory

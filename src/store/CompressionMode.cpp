@@ -68,7 +68,8 @@ void Undo(const std::string& path, const ConversionPlan& plan) {
     SyncDirectory(path);
 }
 
-void ConvertDirectory(const std::string& path, bool compress, const ConversionProgress& progress) {
+void ConvertDirectory(const std::string& path, bool compress, const ConversionProgress& progress,
+                      ConversionWatcher* watcher) {
     const DatabaseAccess database(path, !compress, LockKind::Exclusive);
     ConversionPlan plan;
     plan.Compress = compress;
@@ -82,6 +83,13 @@ void ConvertDirectory(const std::string& path, bool compress, const ConversionPr
             plan.Steps.push_back(
                 {FileName(converted[i]->Keep()), ConvertedName(sources[i], compress), sources[i]});
     }
+    std::vector<std::string> sources, destinations;
+    for (const ConversionStep& step : plan.Steps) {
+        sources.push_back(step.Source);
+        destinations.push_back(step.Destination);
+    }
+    if (watcher)
+        watcher->Converting(path, sources);
     try {
         WriteJournal(path, plan);
         ApplyConversion(path, plan);
@@ -92,16 +100,20 @@ void ConvertDirectory(const std::string& path, bool compress, const ConversionPr
     }
     RemoveFile(JoinPath(path, JournalName));
     SyncDirectory(path);
+    if (watcher)
+        watcher->Converted(path, destinations);
 }
 
 } // namespace
 
-void CompressDirectory(const std::string& path, const ConversionProgress& progress) {
-    ConvertDirectory(path, true, progress);
+void CompressDirectory(const std::string& path, const ConversionProgress& progress,
+                       ConversionWatcher* watcher) {
+    ConvertDirectory(path, true, progress, watcher);
 }
 
-void DecompressDirectory(const std::string& path, const ConversionProgress& progress) {
-    ConvertDirectory(path, false, progress);
+void DecompressDirectory(const std::string& path, const ConversionProgress& progress,
+                         ConversionWatcher* watcher) {
+    ConvertDirectory(path, false, progress, watcher);
 }
 
 } // namespace quillory

@@ -10,7 +10,7 @@
 #include "gui/widgets/MessageBoxes.h"
 #include "gui/widgets/TForm_info.h"
 #include "platform/Text.h"
-#include "store/CompressionMode.h"
+#include "index/IndexedConversion.h"
 #include "store/Database.h"
 
 #include <QCheckBox>
@@ -199,7 +199,7 @@ void TForm_OpenDB::CheckBox_CompressClick() {
         const BusyCursor busy(&waitWindow_);
         waitWindow_.ShowWith(
             QString::fromLatin1(compress ? msg::WaitCompressing : msg::WaitDecompressing), this);
-        RunWhileWaiting([&] { compress ? CompressDirectory(path) : DecompressDirectory(path); });
+        RunWhileWaiting([&] { ConvertKeepingIndex(path, compress); });
     } catch (...) {
         FollowForm(path);
         throw;

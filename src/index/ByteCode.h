@@ -1,0 +1,58 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quillory {
+
+// A canonical prefix code over bytes, made for the names of one index part
+// from how often each byte occurs in them: file names are mostly letters,
+// digits and a few marks, so they take about half their bytes. A code
+// is at most MaxLength bits, so one table lookup decodes a byte.
+class ByteCode {
+public:
+    static constexpr unsigned MaxLength = 11;
+
+    // The code for text whose bytes occur `counts` times; bytes that never
+    // occur get no code.
+    static ByteCode ForCounts(const std::array<std::uint64_t, 256>& counts);
+    // The code of `lengths` (256 bytes, as Lengths gives them); raises
+    // DamagedPart when they make no prefix code.
+    static ByteCode FromLengths(std::string_view lengths);
+
+    // Each byte's code length, 0 for a byte without a code.
+    std::string Lengths() const;
+
+    // Appends the codes of `text`, every byte of which has a code.
+    class Writer {
+    public:
+        explicit Writer(const ByteCode& code) : code_(code) {}
+        void Add(std::string_view text);
+        // The bits written, the last byte filled with zeros.
+        std::string Finish();
+
+    private:
+        const ByteCode& code_;
+        std::string out_;
+        std::uint64_t pending_ = 0;
+        unsigned pendingBits_ = 0;
+    };
+
+    // Appends to `out` the `count` bytes whose codes begin `bits`; raises
+    // DamagedPart on a bit pattern that is no code or on running out of bits.
+    void Decode(std::string_view bits, std::size_t count, std::string& out) const;
+
+private:
+    ByteCode() = default;
+    void AssignCodes();
+
+    std::array<std::uint8_t, 256> lengths_{};
+    std::array<std::uint16_t, 256> codes_{};
+    // For each MaxLength-bit pattern: the byte whose code begins it, and that
+    // code's length above the low eight bits (0: no code begins so).
+    std::array<std::uint16_t, 1u << MaxLength> table_{};
+};
+
+} // namespace quillory

@@ -1,0 +1,59 @@
+#include "index/ByteReader.h"
+
+#include <cstring>
+
+namespace quillory {
+
+void AppendVarint(std::string& out, std::uint64_t value) {
+    while (value >= 0x80) {
+        out += static_cast<char>(value | 0x80);
+        value >>= 7;
+    }
+    out += static_cast<char>(value);
+}
+
+void AppendFixed32(std::string& out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        out += static_cast<char>(value >> (8 * i));
+}
+
+void AppendFixed64(std::string& out, std::uint64_t value) {
+    AppendFixed32(out, static_cast<std::uint32_t>(value));
+    AppendFixed32(out, static_cast<std::uint32_t>(value >> 32));
+}
+
+std::uint64_t ByteReader::Varint() {
+    std::uint64_t value = 0;
+    for (int shift = 0; shift < 64; shift += 7) {
+        if (at_ == end_)
+            throw DamagedPart();
+        const auto byte = static_cast<unsigned char>(*at_++);
+        value |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
+        if (byte < 0x80)
+            return value;
+    }
+    throw DamagedPart();
+}
+
+std::uint32_t ByteReader::Fixed32() {
+    const std::string_view bytes = Bytes(4);
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
+    return value;
+}
+
+std::uint64_t ByteReader::Fixed64() {
+    const std::uint64_t low = Fixed32();
+    return low | static_cast<std::uint64_t>(Fixed32()) << 32;
+}
+
+std::string_view ByteReader::Bytes(std::uint64_t count) {
+    if (count > Left())
+        throw DamagedPart();
+    const std::string_view bytes(at_, static_cast<std::size_t>(count));
+    at_ += count;
+    return bytes;
+}
+
+} // namespace quillory

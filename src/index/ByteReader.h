@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quillory {
+
+// An index part is read from bytes another program may have damaged, so
+// every read is checked against the end; a read past it raises DamagedPart,
+// which the index's users take as "no part": the catalog is read instead.
+struct DamagedPart {};
+
+// Appends `value` in seven-bit groups, lowest first, the high bit saying
+// another group follows.
+void AppendVarint(std::string& out, std::uint64_t value);
+void AppendFixed32(std::string& out, std::uint32_t value);
+void AppendFixed64(std::string& out, std::uint64_t value);
+
+// Reads the forms above from [data, data + size).
+class ByteReader {
+public:
+    explicit ByteReader(std::string_view bytes) : at_(bytes.data()), end_(at_ + bytes.size()) {}
+
+    std::uint64_t Varint();
+    std::uint32_t Fixed32();
+    std::uint64_t Fixed64();
+    // The next `count` bytes.
+    std::string_view Bytes(std::uint64_t count);
+    std::size_t Left() const { return static_cast<std::size_t>(end_ - at_); }
+
+private:
+    const char* at_;
+    const char* end_;
+};
+
+} // namespace quillory

@@ -1,0 +1,289 @@
+#include "index/CatalogPart.h"
+
+#include "index/ByteReader.h"
+#include "index/PartFormat.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillory {
+
+struct CatalogPart::Mapping {
+    void* Address = MAP_FAILED;
+    std::size_t Size = 0;
+    ~Mapping() {
+        if (Address != MAP_FAILED)
+            ::munmap(Address, Size);
+    }
+    std::string_view Bytes() const { return {static_cast<const char*>(Address), Size}; }
+};
+
+// Parts are only ever replaced by renaming a new file over them, never
+// rewritten in place, so a mapped part does not change under a search.
+namespace {
+
+std::uint32_t Fixed32At(std::string_view table, std::size_t offset) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(table[offset + static_cast<std::size_t>(i)]);
+    return value;
+}
+
+bool Checked(std::string_view bytes, std::uint32_t check) {
+    return static_cast<std::uint32_t>(CheckOf(bytes)) == check;
+}
+
+// Marks in `hits` the blocks of one posting list.
+void CountBlocks(std::string_view list, std::uint32_t blockCount, std::vector<std::uint8_t>& hits) {
+    ByteReader reader(list);
+    const std::uint64_t header = reader.Varint();
+    if (header & 1) {
+        const std::string_view bitmap = reader.Bytes((blockCount + 7) / 8);
+        for (std::uint32_t block = 0; block < blockCount; ++block)
+            hits[block] += (bitmap[block / 8] >> (block % 8)) & 1;
+        return;
+    }
+    std::uint64_t block = 0;
+    for (std::uint64_t count = header >> 1; count > 0; --count) {
+        block += reader.Varint();
+        if (block >= blockCount)
+            throw DamagedPart();
+        ++hits[block];
+    }
+}
+
+} // namespace
+
+std::optional<CatalogPart> CatalogPart::Open(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat status {};
+    auto mapping = std::make_shared<Mapping>();
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+        static_cast<std::size_t>(status.st_size) >= PartPreambleBytes) {
+        mapping->Size = static_cast<std::size_t>(status.st_size);
+        mapping->Address = ::mmap(nullptr, mapping->Size, PROT_READ, MAP_SHARED, fd, 0);
+    }
+    ::close(fd);
+    if (mapping->Address == MAP_FAILED)
+        return std::nullopt;
+    CatalogPart part;
+    part.mapping_ = std::move(mapping);
+    ByteReader reader(part.mapping_->Bytes());
+    if (reader.Bytes(PartMagic.size()) != PartMagic)
+        throw DamagedPart();
+    const std::uint64_t headLength = reader.Fixed64();
+    const std::uint64_t headCheck = reader.Fixed64();
+    const std::string_view head = reader.Bytes(headLength);
+    if (CheckOf(head) != headCheck)
+        throw DamagedPart();
+    part.ReadHead(head);
+    part.dirs_ = reader.Bytes(part.dirs_.size());
+    part.keys_ = reader.Bytes(part.keys_.size());
+    part.postings_ = reader.Bytes(part.postings_.size());
+    part.blocks_ = reader.Bytes(part.blocks_.size());
+    if (reader.Left() != 0)
+        throw DamagedPart();
+    return part;
+}
+
+void CatalogPart::ReadHead(std::string_view head) {
+    ByteReader reader(head);
+    identity_ = ReadIdentity(reader, readAt_);
+    recordCount_ = reader.Fixed64();
+    textBytes_ = reader.Fixed64();
+    code_ = ByteCode::FromLengths(reader.Bytes(256));
+    // The sections' lengths, as views to be placed once the head is read.
+    const std::uint64_t dirsLength = reader.Fixed64();
+    dirsCheck_ = reader.Fixed64();
+    const std::uint64_t keysLength = reader.Fixed64();
+    const std::uint64_t postingsLength = reader.Fixed64();
+    groupCount_ = reader.Fixed32();
+    groupTable_ = reader.Bytes(std::uint64_t{groupCount_} * GroupEntryBytes);
+    blockCount_ = reader.Fixed32();
+    const std::uint64_t blocksLength = reader.Fixed64();
+    blockTable_ = reader.Bytes(std::uint64_t{blockCount_} * BlockEntryBytes);
+    if (reader.Left() != 0 || blockCount_ != (recordCount_ + BlockRecords - 1) / BlockRecords ||
+        dirsLength > UINT32_MAX || keysLength > UINT32_MAX || postingsLength > UINT32_MAX ||
+        blocksLength > UINT32_MAX)
+        throw DamagedPart();
+    const char* nowhere = head.data();
+    dirs_ = {nowhere, static_cast<std::size_t>(dirsLength)};
+    keys_ = {nowhere, static_cast<std::size_t>(keysLength)};
+    postings_ = {nowhere, static_cast<std::size_t>(postingsLength)};
+    blocks_ = {nowhere, static_cast<std::size_t>(blocksLength)};
+}
+
+std::string_view CatalogPart::PostingsOf(std::uint32_t key) const {
+    // The group holding the key: the last whose first key is not above it.
+    std::size_t low = 0;
+    std::size_t high = groupCount_;
+    while (low < high) {
+        const std::size_t middle = (low + high) / 2;
+        if (Fixed32At(groupTable_, middle * GroupEntryBytes) <= key)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    if (low == 0)
+        return {};
+    const std::size_t entry = (low - 1) * GroupEntryBytes;
+    const bool last = low == groupCount_;
+    const std::uint32_t keysBegin = Fixed32At(groupTable_, entry + 4);
+    const std::uint32_t keysEnd = last ? static_cast<std::uint32_t>(keys_.size())
+                                       : Fixed32At(groupTable_, entry + GroupEntryBytes + 4);
+    const std::uint32_t listsBegin = Fixed32At(groupTable_, entry + 8);
+    const std::uint32_t listsEnd = last ? static_cast<std::uint32_t>(postings_.size())
+                                        : Fixed32At(groupTable_, entry + GroupEntryBytes + 8);
+    if (keysBegin > keysEnd || keysEnd > keys_.size() || listsBegin > listsEnd ||
+        listsEnd > postings_.size())
+        throw DamagedPart();
+    const std::string_view group = keys_.substr(keysBegin, keysEnd - keysBegin);
+    const std::string_view lists = postings_.substr(listsBegin, listsEnd - listsBegin);
+    if (GroupCheck(group, lists) != Fixed32At(groupTable_, entry + 12))
+        throw DamagedPart();
+    ByteReader keys(group);
+    ByteReader listReader(lists);
+    std::uint64_t at = Fixed32At(groupTable_, entry);
+    while (keys.Left() > 0) {
+        at += keys.Varint();
+        const std::string_view list = listReader.Bytes(keys.Varint());
+        if (at == key)
+            return list.empty() ? throw DamagedPart() : list;
+        if (at > key)
+            break;
+    }
+    return {};
+}
+
+std::vector<std::uint32_t> CatalogPart::CandidateBlocks(
+    const std::vector<std::uint32_t>& keys) const {
+    std::vector<std::uint8_t> hits(blockCount_, 0);
+    for (std::uint32_t key : keys) {
+        const std::string_view list = PostingsOf(key);
+        if (list.empty())
+            return {}; // no record holds this trigram
+        CountBlocks(list, blockCount_, hits);
+    }
+    std::vector<std::uint32_t> blocks;
+    for (std::uint32_t block = 0; block < blockCount_; ++block) {
+        if (hits[block] == keys.size())
+            blocks.push_back(block);
+    }
+    return blocks;
+}
+
+std::string_view CatalogPart::BlockBytes(std::uint32_t block) const {
+    const std::size_t entry = std::size_t{block} * BlockEntryBytes;
+    const std::uint32_t begin = Fixed32At(blockTable_, entry);
+    const std::uint32_t end = block + 1 < blockCount_
+                                  ? Fixed32At(blockTable_, entry + BlockEntryBytes)
+                                  : static_cast<std::uint32_t>(blocks_.size());
+    if (begin >= end || end > blocks_.size())
+        throw DamagedPart();
+    const std::string_view bytes = blocks_.substr(begin, end - begin);
+    if (!Checked(bytes, Fixed32At(blockTable_, entry + 4)))
+        throw DamagedPart();
+    return bytes;
+}
+
+void CatalogPart::CheckDirectories() const {
+    if (dirsRead_)
+        return;
+    if (CheckOf(dirs_) != dirsCheck_)
+        throw DamagedPart();
+    ByteReader reader(dirs_);
+    const std::uint64_t suffixCount = reader.Varint();
+    if (suffixCount >= SIZE_MAX / 8)
+        throw DamagedPart();
+    suffixOffsets_ = PackedArray(reader, static_cast<std::size_t>(suffixCount + 1));
+    suffixBlob_ = reader.Bytes(reader.Varint());
+    const std::uint64_t dirCount = reader.Varint();
+    if (dirCount >= SIZE_MAX / 8)
+        throw DamagedPart();
+    parents_ = PackedArray(reader, static_cast<std::size_t>(dirCount));
+    suffixes_ = PackedArray(reader, static_cast<std::size_t>(dirCount));
+    dirsRead_ = true;
+}
+
+void CatalogPart::AppendDirectory(std::uint32_t number, std::string& out) const {
+    // Suffixes are met from the deepest directory up, then put in order.
+    std::uint32_t chain[2048];
+    std::size_t depth = 0;
+    for (std::uint32_t at = number + 1; at != 0; at = parents_[at - 1]) {
+        if (at > parents_.Size() || depth == std::size(chain) ||
+            (depth > 0 && at >= chain[depth - 1] + 1))
+            throw DamagedPart();
+        chain[depth++] = at - 1;
+    }
+    while (depth > 0) {
+        const std::uint32_t suffix = suffixes_[chain[--depth]];
+        if (std::size_t{suffix} + 1 >= suffixOffsets_.Size())
+            throw DamagedPart();
+        const std::uint32_t begin = suffixOffsets_[suffix];
+        const std::uint32_t end = suffixOffsets_[suffix + 1];
+        if (begin > end || end > suffixBlob_.size())
+            throw DamagedPart();
+        out.append(suffixBlob_.substr(begin, end - begin));
+    }
+}
+
+void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consumer,
+                                const NameTest& nameHolds) const {
+    CheckDirectories();
+    ByteReader reader(BlockBytes(block));
+    const std::uint64_t count = reader.Varint();
+    const std::uint64_t expected =
+        std::min<std::uint64_t>(BlockRecords, recordCount_ - std::uint64_t{block} * BlockRecords);
+    if (count != expected)
+        throw DamagedPart();
+    const auto n = static_cast<std::size_t>(count);
+    const PackedArray lengths(reader, n);
+    std::string names;
+    std::size_t nameBytes = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        nameBytes += lengths[i];
+    code_->Decode(reader.Bytes(reader.Varint()), nameBytes, names);
+    const PackedArray dirNumbers(reader, n);
+    const PackedArray dates(reader, n);
+    const PackedArray times(reader, n);
+    std::uint64_t sizes[BlockRecords];
+    for (std::size_t i = 0; i < n; ++i)
+        sizes[i] = reader.Varint();
+    // The texts of other forms follow in record order, so each record's are
+    // passed over even when the record is not handed over.
+    std::string directory;
+    CatalogRecordView record;
+    std::size_t nameAt = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::string_view name = std::string_view(names).substr(nameAt, lengths[i]);
+        nameAt += lengths[i];
+        std::string_view texts[3];
+        for (int field = 0; field < 3; ++field) {
+            if ((field == 0 ? dates[i] : field == 1 ? times[i] : sizes[i]) == 0)
+                texts[field] = reader.Bytes(reader.Varint());
+        }
+        if (nameHolds && !nameHolds(name))
+            continue;
+        char dateBuffer[16], timeBuffer[16], sizeBuffer[24];
+        record.Lines[1] = name;
+        if (dirNumbers[i] >= parents_.Size())
+            throw DamagedPart();
+        directory.clear();
+        AppendDirectory(dirNumbers[i], directory);
+        record.Lines[2] = directory;
+        record.Lines[3] = dates[i] ? DateText(dates[i], dateBuffer) : texts[0];
+        record.Lines[4] = times[i] ? TimeText(times[i], timeBuffer) : texts[1];
+        record.Lines[5] = sizes[i] ? SizeText(sizes[i], sizeBuffer) : texts[2];
+        consumer(record);
+    }
+    if (reader.Left() != 0)
+        throw DamagedPart();
+}
+
+} // namespace quillory

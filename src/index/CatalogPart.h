@@ -1,0 +1,69 @@
+#pragma once
+
+#include "index/ByteCode.h"
+#include "index/CatalogIdentity.h"
+#include "index/PackedArray.h"
+#include "store/CatalogRecord.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillory {
+
+// One index part (see PartFormat.h), mapped into memory and read in place.
+// Opening checks the head; every other section is checked as it is used, so
+// a search pays only for the bytes it reads. Any damage found raises
+// DamagedPart. A part is used by one thread at a time.
+class CatalogPart {
+public:
+    // The part at `path`; nothing when there is none or it cannot be read.
+    static std::optional<CatalogPart> Open(const std::string& path);
+
+    const CatalogIdentity& Identity() const { return identity_; }
+    std::int64_t ReadAt() const { return readAt_; }
+    std::uint64_t TextBytes() const { return textBytes_; }
+
+    // The blocks whose records may hold every one of `keys` (each the key of
+    // a trigram in its field), in catalog order: every block when there are none.
+    std::vector<std::uint32_t> CandidateBlocks(const std::vector<std::uint32_t>& keys) const;
+
+    // Hands the records of `block` to `consumer`, in catalog order: their
+    // name, directory, date, time and size lines exactly as the catalog holds
+    // them (the kind and closing lines are not kept: no search uses them).
+    // When `nameHolds` is given, only records whose name it accepts are
+    // handed over, and only their other lines are decoded.
+    using NameTest = std::function<bool(std::string_view name)>;
+    void ForEachRecord(std::uint32_t block, const RecordConsumer& consumer,
+                       const NameTest& nameHolds = {}) const;
+
+private:
+    struct Mapping;
+    CatalogPart() = default;
+    void ReadHead(std::string_view head);
+    void CheckDirectories() const;
+    std::string_view PostingsOf(std::uint32_t key) const;
+    std::string_view BlockBytes(std::uint32_t block) const;
+    void AppendDirectory(std::uint32_t number, std::string& out) const;
+
+    std::shared_ptr<const Mapping> mapping_;
+    CatalogIdentity identity_;
+    std::int64_t readAt_ = 0;
+    std::uint64_t recordCount_ = 0;
+    std::uint64_t textBytes_ = 0;
+    std::optional<ByteCode> code_;
+    std::string_view dirs_, keys_, postings_, blocks_;
+    std::uint64_t dirsCheck_ = 0;
+    std::string_view groupTable_, blockTable_;
+    std::uint32_t groupCount_ = 0, blockCount_ = 0;
+    // The directory section, read once it is first needed.
+    mutable bool dirsRead_ = false;
+    mutable PackedArray suffixOffsets_, parents_, suffixes_;
+    mutable std::string_view suffixBlob_;
+};
+
+} // namespace quillory

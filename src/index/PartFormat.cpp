@@ -1,0 +1,153 @@
+#include "index/PartFormat.h"
+
+#include <charconv>
+#include <xxhash.h>
+
+namespace quillory {
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A number of 1 to `most` digits without a leading zero, ending at `end` or
+// at `stop`; its value, or -1.
+int Number(std::string_view& text, std::size_t most, char stop) {
+    std::size_t length = 0;
+    while (length < text.size() && IsDigit(text[length]))
+        ++length;
+    if (length == 0 || length > most || (length > 1 && text[0] == '0'))
+        return -1;
+    if (length < text.size() && text[length] != stop)
+        return -1;
+    int value = 0;
+    std::from_chars(text.data(), text.data() + length, value);
+    text.remove_prefix(length < text.size() ? length + 1 : length);
+    return value;
+}
+
+} // namespace
+
+std::uint32_t DateCode(std::string_view date) {
+    // Day and month without leading zeros, the year in exactly four digits.
+    const int day = Number(date, 2, '/');
+    const int month = Number(date, 2, '/');
+    if (day < 1 || day > 31 || month < 1 || month > 12 || date.size() != 4)
+        return 0;
+    int year = 0;
+    for (char c : date) {
+        if (!IsDigit(c))
+            return 0;
+        year = year * 10 + (c - '0');
+    }
+    return static_cast<std::uint32_t>((year * 12 + month - 1) * 31 + day - 1) + 1;
+}
+
+std::uint32_t TimeCode(std::string_view time) {
+    if (time.size() != 8 || time[2] != ':' || time[5] != ':')
+        return 0;
+    std::uint32_t code = 0;
+    for (std::size_t i : {0, 1, 3, 4, 6, 7}) {
+        if (!IsDigit(time[i]))
+            return 0;
+        code = code * 10 + static_cast<std::uint32_t>(time[i] - '0');
+    }
+    return code + 1;
+}
+
+std::uint64_t SizeCode(std::string_view size) {
+    if (size.empty() || size.size() > 19 || (size.size() > 1 && size[0] == '0'))
+        return 0;
+    std::uint64_t value = 0;
+    for (char c : size) {
+        if (!IsDigit(c))
+            return 0;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return value + 1;
+}
+
+std::string_view DateText(std::uint32_t code, char (&buffer)[16]) {
+    const std::uint32_t value = code - 1;
+    const std::uint32_t day = value % 31 + 1;
+    const std::uint32_t month = value / 31 % 12 + 1;
+    const std::uint32_t year = value / 31 / 12;
+    char* at = std::to_chars(buffer, buffer + 3, day).ptr;
+    *at++ = '/';
+    at = std::to_chars(at, at + 3, month).ptr;
+    *at++ = '/';
+    for (std::uint32_t digit = 1000; digit > 0; digit /= 10)
+        *at++ = static_cast<char>('0' + year / digit % 10);
+    return {buffer, static_cast<std::size_t>(at - buffer)};
+}
+
+std::string_view TimeText(std::uint32_t code, char (&buffer)[16]) {
+    std::uint32_t value = code - 1;
+    for (int i : {7, 6, 4, 3, 1, 0}) {
+        buffer[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    buffer[2] = buffer[5] = ':';
+    return {buffer, 8};
+}
+
+std::string_view SizeText(std::uint64_t code, char (&buffer)[24]) {
+    const char* end = std::to_chars(buffer, buffer + sizeof buffer, code - 1).ptr;
+    return {buffer, static_cast<std::size_t>(end - buffer)};
+}
+
+void AppendIdentity(std::string& head, const CatalogIdentity& identity, std::int64_t readAt) {
+    for (std::int64_t value :
+         {static_cast<std::int64_t>(identity.Device), static_cast<std::int64_t>(identity.Inode),
+          identity.Size, identity.ModifiedSeconds, identity.ModifiedNanoseconds,
+          identity.ChangedSeconds, identity.ChangedNanoseconds, readAt})
+        AppendFixed64(head, static_cast<std::uint64_t>(value));
+    AppendVarint(head, identity.FileName.size());
+    head += identity.FileName;
+}
+
+CatalogIdentity ReadIdentity(ByteReader& head, std::int64_t& readAt) {
+    CatalogIdentity identity;
+    identity.Device = head.Fixed64();
+    identity.Inode = head.Fixed64();
+    for (std::int64_t* value : {&identity.Size, &identity.ModifiedSeconds,
+                                &identity.ModifiedNanoseconds, &identity.ChangedSeconds,
+                                &identity.ChangedNanoseconds, &readAt})
+        *value = static_cast<std::int64_t>(head.Fixed64());
+    identity.FileName = std::string(head.Bytes(head.Varint()));
+    return identity;
+}
+
+std::string WithIdentity(std::string_view part, const CatalogIdentity& identity,
+                         std::int64_t readAt) {
+    ByteReader reader(part);
+    if (reader.Bytes(PartMagic.size()) != PartMagic)
+        throw DamagedPart();
+    const std::uint64_t headLength = reader.Fixed64();
+    reader.Fixed64();
+    const std::string_view oldHead = reader.Bytes(headLength);
+    const std::string_view rest = part.substr(part.size() - reader.Left());
+    ByteReader headReader(oldHead);
+    std::int64_t oldReadAt = 0;
+    ReadIdentity(headReader, oldReadAt);
+    std::string head;
+    AppendIdentity(head, identity, readAt);
+    head += oldHead.substr(oldHead.size() - headReader.Left());
+    std::string renamed(PartMagic);
+    AppendFixed64(renamed, head.size());
+    AppendFixed64(renamed, CheckOf(head));
+    renamed += head;
+    renamed += rest;
+    return renamed;
+}
+
+std::uint64_t CheckOf(std::string_view bytes) {
+    return XXH3_64bits(bytes.data(), bytes.size());
+}
+
+std::uint32_t GroupCheck(std::string_view keys, std::string_view lists) {
+    return static_cast<std::uint32_t>(XXH3_64bits_withSeed(lists.data(), lists.size(), CheckOf(keys)));
+}
+
+} // namespace quillory

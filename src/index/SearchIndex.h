@@ -1,0 +1,74 @@
+#pragma once
+
+#include "index/CatalogIdentity.h"
+#include "index/CatalogPart.h"
+#include "index/PartBuilder.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillory {
+
+// The search index of one database: a folder in the user's cache
+// ($XDG_CACHE_HOME/Quillory/, else ~/.cache/Quillory/) named after the
+// database's absolute path, holding one part per catalog. The database
+// directory itself holds only its markers and catalogs, so a database on
+// read-only media is indexed too.
+//
+// The index only ever speeds a search up. A part is used only while its
+// catalog is the very file it was made from; whatever cannot be read,
+// written or trusted is passed over, and nothing here raises an Error.
+class SearchIndex {
+public:
+    // The index of database directory `databasePath`.
+    explicit SearchIndex(const std::string& databasePath);
+
+    // The folder of all indexes; empty when the user has no cache folder.
+    static std::string CacheRoot();
+
+    // The part of catalog `catalogPath` when there is one made from the file
+    // as it is now; nothing otherwise.
+    std::optional<CatalogPart> CurrentPart(const std::string& catalogPath) const;
+
+    // Stores the part of catalog `catalogPath`, whose records `builder`
+    // holds, as read after `readAt` from the file whose identity was `read`
+    // then. Nothing is stored when the file has changed since, or when the
+    // part would take more than MaxPartShare of the catalog's text.
+    void Store(const std::string& catalogPath, PartBuilder& builder, const CatalogIdentity& read,
+               std::int64_t readAt) const;
+
+    // Reads catalog `catalogPath` whole, handing each record to `consumer`
+    // too, and stores its part. Raises the catalog's Error.
+    void ReadAndStore(const std::string& catalogPath, bool compressed,
+                      const RecordConsumer& consumer = {}) const;
+
+    // Makes the part of catalog `catalogPath`, which this program has just
+    // written itself holding the database alone (a scan's new catalog), from
+    // its plain text at `plainPath` (the catalog itself in a plain database).
+    void StoreWritten(const std::string& catalogPath, const std::string& plainPath) const;
+
+    // Keeps for catalog `catalogPath` the part of the catalog it has just
+    // replaced holding the same records (a conversion's work): the part made
+    // from the old file with `oldIdentity`, when it was current.
+    void Carry(const CatalogIdentity& oldIdentity, const std::string& catalogPath) const;
+
+    // Removes the parts of catalogs other than `catalogFiles` (file names in
+    // the database directory), hidden files writers left behind, and the
+    // indexes of databases that are no longer there.
+    void RemoveStale(const std::vector<std::string>& catalogFiles) const;
+
+    // Removes this database's index.
+    void Drop() const;
+
+    static constexpr double MaxPartShare = 0.4;
+
+private:
+    std::string PartPath(const std::string& catalogPath) const;
+    bool MakeFolder() const;
+
+    std::string databasePath_; // absolute, without the final "/"
+    std::string folder_;       // empty: no index can be kept
+};
+
+} // namespace quillory
