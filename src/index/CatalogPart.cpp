@@ -1,29 +1,33 @@
 #include "index/CatalogPart.h"
 
+#include "common/AsciiUpper.h"
 #include "index/ByteReader.h"
 #include "index/PartFormat.h"
 
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/mman.h>
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillory {
 
-struct CatalogPart::Mapping {
-    void* Address = MAP_FAILED;
-    std::size_t Size = 0;
-    ~Mapping() {
-        if (Address != MAP_FAILED)
-            ::munmap(Address, Size);
+struct CatalogPart::File {
+    int Descriptor = -1;
+    std::uint64_t Size = 0;
+    std::string Head; // the tables' views point into it
+
+    ~File() {
+        if (Descriptor >= 0)
+            ::close(Descriptor);
     }
-    std::string_view Bytes() const { return {static_cast<const char*>(Address), Size}; }
 };
 
-// Parts are only ever replaced by renaming a new file over them, never
-// rewritten in place, so a mapped part does not change under a search.
+// Parts are read with pread rather than mapped: a search opens thousands,
+// and mapping and unmapping them from several threads costs more than
+// reading the few pieces it needs; nor can a file cut short under a mapping
+// stop the program.
 namespace {
 
 std::uint32_t Fixed32At(std::string_view table, std::size_t offset) {
@@ -56,40 +60,73 @@ void CountBlocks(std::string_view list, std::uint32_t blockCount, std::vector<st
     }
 }
 
+// Which of the names packed one after another in `names` (of `lengths`)
+// hold `text` with their ASCII letters upper-cased: the text is looked for
+// once in all of them rather than in each name apart.
+std::vector<bool> NamesHolding(const std::string& names, const PackedArray& lengths,
+                               std::string_view text) {
+    std::vector<bool> holding(lengths.Size(), false);
+    if (text.empty())
+        return holding;
+    const std::string upper = AsciiUpper(names);
+    std::size_t record = 0;
+    std::size_t recordEnd = lengths.Size() > 0 ? lengths[0] : 0;
+    for (std::size_t at = upper.find(text); at != std::string::npos;
+         at = upper.find(text, at + 1)) {
+        while (at >= recordEnd && record + 1 < lengths.Size())
+            recordEnd += lengths[++record];
+        if (at + text.size() <= recordEnd)
+            holding[record] = true;
+    }
+    return holding;
+}
+
 } // namespace
 
 std::optional<CatalogPart> CatalogPart::Open(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return std::nullopt;
+    auto file = std::make_shared<File>();
+    file->Descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     struct stat status {};
-    auto mapping = std::make_shared<Mapping>();
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-        static_cast<std::size_t>(status.st_size) >= PartPreambleBytes) {
-        mapping->Size = static_cast<std::size_t>(status.st_size);
-        mapping->Address = ::mmap(nullptr, mapping->Size, PROT_READ, MAP_SHARED, fd, 0);
-    }
-    ::close(fd);
-    if (mapping->Address == MAP_FAILED)
+    if (file->Descriptor < 0 || ::fstat(file->Descriptor, &status) != 0 ||
+        !S_ISREG(status.st_mode))
         return std::nullopt;
+    file->Size = static_cast<std::uint64_t>(status.st_size);
     CatalogPart part;
-    part.mapping_ = std::move(mapping);
-    ByteReader reader(part.mapping_->Bytes());
-    if (reader.Bytes(PartMagic.size()) != PartMagic)
+    part.file_ = std::move(file);
+    std::string bytes;
+    part.ReadAt(0, PartPreambleBytes, bytes);
+    ByteReader preamble(bytes);
+    if (preamble.Bytes(PartMagic.size()) != PartMagic)
         throw DamagedPart();
-    const std::uint64_t headLength = reader.Fixed64();
-    const std::uint64_t headCheck = reader.Fixed64();
-    const std::string_view head = reader.Bytes(headLength);
+    const std::uint64_t headLength = preamble.Fixed64();
+    const std::uint64_t headCheck = preamble.Fixed64();
+    std::string& head = std::const_pointer_cast<File>(part.file_)->Head;
+    part.ReadAt(PartPreambleBytes, headLength, head);
     if (CheckOf(head) != headCheck)
         throw DamagedPart();
     part.ReadHead(head);
-    part.dirs_ = reader.Bytes(part.dirs_.size());
-    part.keys_ = reader.Bytes(part.keys_.size());
-    part.postings_ = reader.Bytes(part.postings_.size());
-    part.blocks_ = reader.Bytes(part.blocks_.size());
-    if (reader.Left() != 0)
+    std::uint64_t offset = PartPreambleBytes + headLength;
+    for (Section* section : {&part.dirs_, &part.keys_, &part.postings_, &part.blocks_}) {
+        section->Offset = offset;
+        offset += section->Length;
+    }
+    if (offset != part.file_->Size)
         throw DamagedPart();
     return part;
+}
+
+void CatalogPart::ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const {
+    if (offset > file_->Size || length > file_->Size - offset)
+        throw DamagedPart();
+    out.resize(static_cast<std::size_t>(length));
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t got = ::pread(file_->Descriptor, out.data() + done, out.size() - done,
+                                    static_cast<off_t>(offset + done));
+        if (got <= 0 && !(got < 0 && errno == EINTR))
+            throw DamagedPart();
+        done += got > 0 ? static_cast<std::size_t>(got) : 0;
+    }
 }
 
 void CatalogPart::ReadHead(std::string_view head) {
@@ -112,14 +149,13 @@ void CatalogPart::ReadHead(std::string_view head) {
         dirsLength > UINT32_MAX || keysLength > UINT32_MAX || postingsLength > UINT32_MAX ||
         blocksLength > UINT32_MAX)
         throw DamagedPart();
-    const char* nowhere = head.data();
-    dirs_ = {nowhere, static_cast<std::size_t>(dirsLength)};
-    keys_ = {nowhere, static_cast<std::size_t>(keysLength)};
-    postings_ = {nowhere, static_cast<std::size_t>(postingsLength)};
-    blocks_ = {nowhere, static_cast<std::size_t>(blocksLength)};
+    dirs_.Length = dirsLength;
+    keys_.Length = keysLength;
+    postings_.Length = postingsLength;
+    blocks_.Length = blocksLength;
 }
 
-std::string_view CatalogPart::PostingsOf(std::uint32_t key) const {
+std::string CatalogPart::PostingsOf(std::uint32_t key) const {
     // The group holding the key: the last whose first key is not above it.
     std::size_t low = 0;
     std::size_t high = groupCount_;
@@ -135,16 +171,17 @@ std::string_view CatalogPart::PostingsOf(std::uint32_t key) const {
     const std::size_t entry = (low - 1) * GroupEntryBytes;
     const bool last = low == groupCount_;
     const std::uint32_t keysBegin = Fixed32At(groupTable_, entry + 4);
-    const std::uint32_t keysEnd = last ? static_cast<std::uint32_t>(keys_.size())
+    const std::uint32_t keysEnd = last ? static_cast<std::uint32_t>(keys_.Length)
                                        : Fixed32At(groupTable_, entry + GroupEntryBytes + 4);
     const std::uint32_t listsBegin = Fixed32At(groupTable_, entry + 8);
-    const std::uint32_t listsEnd = last ? static_cast<std::uint32_t>(postings_.size())
+    const std::uint32_t listsEnd = last ? static_cast<std::uint32_t>(postings_.Length)
                                         : Fixed32At(groupTable_, entry + GroupEntryBytes + 8);
-    if (keysBegin > keysEnd || keysEnd > keys_.size() || listsBegin > listsEnd ||
-        listsEnd > postings_.size())
+    if (keysBegin > keysEnd || keysEnd > keys_.Length || listsBegin > listsEnd ||
+        listsEnd > postings_.Length)
         throw DamagedPart();
-    const std::string_view group = keys_.substr(keysBegin, keysEnd - keysBegin);
-    const std::string_view lists = postings_.substr(listsBegin, listsEnd - listsBegin);
+    std::string group, lists;
+    ReadAt(keys_.Offset + keysBegin, keysEnd - keysBegin, group);
+    ReadAt(postings_.Offset + listsBegin, listsEnd - listsBegin, lists);
     if (GroupCheck(group, lists) != Fixed32At(groupTable_, entry + 12))
         throw DamagedPart();
     ByteReader keys(group);
@@ -154,7 +191,7 @@ std::string_view CatalogPart::PostingsOf(std::uint32_t key) const {
         at += keys.Varint();
         const std::string_view list = listReader.Bytes(keys.Varint());
         if (at == key)
-            return list.empty() ? throw DamagedPart() : list;
+            return list.empty() ? throw DamagedPart() : std::string(list);
         if (at > key)
             break;
     }
@@ -165,7 +202,7 @@ std::vector<std::uint32_t> CatalogPart::CandidateBlocks(
     const std::vector<std::uint32_t>& keys) const {
     std::vector<std::uint8_t> hits(blockCount_, 0);
     for (std::uint32_t key : keys) {
-        const std::string_view list = PostingsOf(key);
+        const std::string list = PostingsOf(key);
         if (list.empty())
             return {}; // no record holds this trigram
         CountBlocks(list, blockCount_, hits);
@@ -178,26 +215,26 @@ std::vector<std::uint32_t> CatalogPart::CandidateBlocks(
     return blocks;
 }
 
-std::string_view CatalogPart::BlockBytes(std::uint32_t block) const {
+void CatalogPart::ReadBlock(std::uint32_t block, std::string& out) const {
     const std::size_t entry = std::size_t{block} * BlockEntryBytes;
     const std::uint32_t begin = Fixed32At(blockTable_, entry);
     const std::uint32_t end = block + 1 < blockCount_
                                   ? Fixed32At(blockTable_, entry + BlockEntryBytes)
-                                  : static_cast<std::uint32_t>(blocks_.size());
-    if (begin >= end || end > blocks_.size())
+                                  : static_cast<std::uint32_t>(blocks_.Length);
+    if (begin >= end || end > blocks_.Length)
         throw DamagedPart();
-    const std::string_view bytes = blocks_.substr(begin, end - begin);
-    if (!Checked(bytes, Fixed32At(blockTable_, entry + 4)))
+    ReadAt(blocks_.Offset + begin, end - begin, out);
+    if (!Checked(out, Fixed32At(blockTable_, entry + 4)))
         throw DamagedPart();
-    return bytes;
 }
 
 void CatalogPart::CheckDirectories() const {
     if (dirsRead_)
         return;
-    if (CheckOf(dirs_) != dirsCheck_)
+    ReadAt(dirs_.Offset, dirs_.Length, dirBytes_);
+    if (CheckOf(dirBytes_) != dirsCheck_)
         throw DamagedPart();
-    ByteReader reader(dirs_);
+    ByteReader reader(dirBytes_);
     const std::uint64_t suffixCount = reader.Varint();
     if (suffixCount >= SIZE_MAX / 8)
         throw DamagedPart();
@@ -234,9 +271,11 @@ void CatalogPart::AppendDirectory(std::uint32_t number, std::string& out) const 
 }
 
 void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consumer,
-                                const NameTest& nameHolds) const {
+                                std::string_view nameText) const {
     CheckDirectories();
-    ByteReader reader(BlockBytes(block));
+    std::string bytes;
+    ReadBlock(block, bytes);
+    ByteReader reader(bytes);
     const std::uint64_t count = reader.Varint();
     const std::uint64_t expected =
         std::min<std::uint64_t>(BlockRecords, recordCount_ - std::uint64_t{block} * BlockRecords);
@@ -255,6 +294,7 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
     std::uint64_t sizes[BlockRecords];
     for (std::size_t i = 0; i < n; ++i)
         sizes[i] = reader.Varint();
+    const std::vector<bool> named = NamesHolding(names, lengths, nameText);
     // The texts of other forms follow in record order, so each record's are
     // passed over even when the record is not handed over.
     std::string directory;
@@ -268,7 +308,7 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
             if ((field == 0 ? dates[i] : field == 1 ? times[i] : sizes[i]) == 0)
                 texts[field] = reader.Bytes(reader.Varint());
         }
-        if (nameHolds && !nameHolds(name))
+        if (!nameText.empty() && !named[i])
             continue;
         char dateBuffer[16], timeBuffer[16], sizeBuffer[24];
         record.Lines[1] = name;

@@ -6,7 +6,6 @@
 #include "store/CatalogRecord.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,10 +14,11 @@
 
 namespace quillory {
 
-// One index part (see PartFormat.h), mapped into memory and read in place.
-// Opening checks the head; every other section is checked as it is used, so
-// a search pays only for the bytes it reads. Any damage found raises
-// DamagedPart. A part is used by one thread at a time.
+// One index part (see PartFormat.h), open for reading. Opening reads and
+// checks the head; every other piece is read and checked as it is used, so a
+// search pays only for the bytes it needs. Any damage found, a file cut
+// short under the reader included, raises DamagedPart. A part is used by one
+// thread at a time.
 class CatalogPart {
 public:
     // The part at `path`; nothing when there is none or it cannot be read.
@@ -35,33 +35,41 @@ public:
     // Hands the records of `block` to `consumer`, in catalog order: their
     // name, directory, date, time and size lines exactly as the catalog holds
     // them (the kind and closing lines are not kept: no search uses them).
-    // When `nameHolds` is given, only records whose name it accepts are
-    // handed over, and only their other lines are decoded.
-    using NameTest = std::function<bool(std::string_view name)>;
+    // When `nameText` (upper-case) is not empty, only the records whose name,
+    // its ASCII letters upper-cased, holds it are handed over, and only their
+    // other lines are decoded.
     void ForEachRecord(std::uint32_t block, const RecordConsumer& consumer,
-                       const NameTest& nameHolds = {}) const;
+                       std::string_view nameText = {}) const;
 
 private:
-    struct Mapping;
+    struct File;
     CatalogPart() = default;
     void ReadHead(std::string_view head);
+    // `length` bytes of the file at `offset`, into `out`.
+    void ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const;
     void CheckDirectories() const;
-    std::string_view PostingsOf(std::uint32_t key) const;
-    std::string_view BlockBytes(std::uint32_t block) const;
+    std::string PostingsOf(std::uint32_t key) const;
+    void ReadBlock(std::uint32_t block, std::string& out) const;
     void AppendDirectory(std::uint32_t number, std::string& out) const;
 
-    std::shared_ptr<const Mapping> mapping_;
+    std::shared_ptr<const File> file_;
     CatalogIdentity identity_;
     std::int64_t readAt_ = 0;
     std::uint64_t recordCount_ = 0;
     std::uint64_t textBytes_ = 0;
     std::optional<ByteCode> code_;
-    std::string_view dirs_, keys_, postings_, blocks_;
+    // Where each section begins in the file, and its length.
+    struct Section {
+        std::uint64_t Offset = 0;
+        std::uint64_t Length = 0;
+    };
+    Section dirs_, keys_, postings_, blocks_;
     std::uint64_t dirsCheck_ = 0;
     std::string_view groupTable_, blockTable_;
     std::uint32_t groupCount_ = 0, blockCount_ = 0;
     // The directory section, read once it is first needed.
     mutable bool dirsRead_ = false;
+    mutable std::string dirBytes_;
     mutable PackedArray suffixOffsets_, parents_, suffixes_;
     mutable std::string_view suffixBlob_;
 };

@@ -73,11 +73,10 @@ public:
                (!criteria_.MatchDirectory || Contains(record.Directory()));
     }
 
-    // The part of the test a record's name alone decides, when there is one.
-    CatalogPart::NameTest NameTest() {
-        if (!nameTest_ || !criteria_.MatchName)
-            return {};
-        return [this](std::string_view name) { return Contains(name); };
+    // The text every passing record's name holds, when there is one.
+    std::string_view NameText() const {
+        return nameTest_ && criteria_.MatchName ? std::string_view(criteria_.NamePattern)
+                                                : std::string_view();
     }
 
 private:
@@ -124,9 +123,8 @@ bool SearchPart(const SearchIndex& index, const CatalogJob& job, RecordTest& tes
     if (!part)
         return false;
     try {
-        const CatalogPart::NameTest nameHolds = test.NameTest();
         for (std::uint32_t block : part->CandidateBlocks(test.IndexKeys()))
-            part->ForEachRecord(block, keep, nameHolds);
+            part->ForEachRecord(block, keep, test.NameText());
         return true;
     } catch (const DamagedPart&) {
         found = ResultList();
