@@ -61,9 +61,11 @@ int main(int argc, char** argv) {
         }
         Shell("cp '" + root + "/Plain/'*.txt '" + root + "/Zip/' && " + q + "compress Zip");
         // The same names as paths, one disk a top directory, for plocate.
-        Shell("for f in '" + root + "/Plain/'*.txt; do d=$(basename \"$f\" .txt); "
+        Shell("for f in '" + root +
+              "/Plain/'*.txt; do d=$(basename \"$f\" .txt); "
               "awk -v d=\"$d\" 'NR % 7 == 2 { n = $0 } NR % 7 == 3 { print \"/\" d $0 n }' "
-              "\"$f\"; done | tr -d '\\r' | tr '\\\\' '/' > '" + root + "/paths'");
+              "\"$f\"; done | tr -d '\\r' | tr '\\\\' '/' > '" +
+              root + "/paths'");
 
         const Measured build = MeasureShell(q + "index --db Plain");
         const Measured locateBuild = MeasureShell("plocate-build --plaintext -l no '" + root +
@@ -79,8 +81,7 @@ int main(int argc, char** argv) {
             BestOfShell(1, q + "find --db Zip --text needle --no-index > /dev/null");
         const Measured locateFolded = BestOfShell(runs, locate + "-i needle > /dev/null");
         const Measured locateExact = BestOfShell(runs, locate + "Needle > /dev/null");
-        const Measured listing =
-            BestOfShell(runs, q + "list --db Zip --number 7 > /dev/null");
+        const Measured listing = BestOfShell(runs, q + "list --db Zip --number 7 > /dev/null");
         const Measured listingRead =
             BestOfShell(runs, q + "list --db Zip --number 7 --no-index > /dev/null");
         Shell(q + "find --db Zip --text needle > '" + root + "/indexed.csv' && " + q +

@@ -38,15 +38,15 @@ double ParseBound(const std::string& text, const char* defaultTime) {
 ResultList Search(CommandContext& context, const OpenDatabase& database, const CatalogScope& scope,
                   const SearchCriteria& criteria) {
     ProgressLine progress(context);
-    const IndexUse indexUse = context.Arguments.Has(NoIndexOption.Name) ? IndexUse::ReadCatalogs
-                                                                         : IndexUse::UseIndex;
+    const IndexUse indexUse =
+        context.Arguments.Has(NoIndexOption.Name) ? IndexUse::ReadCatalogs : IndexUse::UseIndex;
     return FindFile(
         database, scope, criteria,
         [&progress](const SearchStep& step) {
-            progress.Show(FormatMessage(msg::ProgressCatalogsRead,
-                                        {std::to_string(step.CatalogsRead),
-                                         std::to_string(step.CatalogCount),
-                                         std::to_string(step.Matches)}));
+            progress.Show(
+                FormatMessage(msg::ProgressCatalogsRead,
+                              {std::to_string(step.CatalogsRead), std::to_string(step.CatalogCount),
+                               std::to_string(step.Matches)}));
         },
         indexUse);
 }
@@ -144,10 +144,10 @@ void ListCommand::Run(CommandContext& context, const OpenDatabase& database) {
 }
 
 const CommandSyntax& IndexCommand::Syntax() const {
-    static const CommandSyntax syntax{
-        .Name = "index",
-        .Description = "build (or remove) the database's search index",
-        .Options = {DatabaseOption, {.Name = "--drop"}}};
+    static const CommandSyntax syntax{.Name = "index",
+                                      .Description =
+                                          "build (or remove) the database's search index",
+                                      .Options = {DatabaseOption, {.Name = "--drop"}}};
     return syntax;
 }
 

@@ -5,9 +5,9 @@
 #include "index/PartFormat.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,7 +33,8 @@ namespace {
 std::uint32_t Fixed32At(std::string_view table, std::size_t offset) {
     std::uint32_t value = 0;
     for (int i = 3; i >= 0; --i)
-        value = value << 8 | static_cast<unsigned char>(table[offset + static_cast<std::size_t>(i)]);
+        value =
+            value << 8 | static_cast<unsigned char>(table[offset + static_cast<std::size_t>(i)]);
     return value;
 }
 
@@ -87,8 +88,7 @@ std::optional<CatalogPart> CatalogPart::Open(const std::string& path) {
     auto file = std::make_shared<File>();
     file->Descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     struct stat status {};
-    if (file->Descriptor < 0 || ::fstat(file->Descriptor, &status) != 0 ||
-        !S_ISREG(status.st_mode))
+    if (file->Descriptor < 0 || ::fstat(file->Descriptor, &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
     file->Size = static_cast<std::uint64_t>(status.st_size);
     CatalogPart part;
@@ -134,6 +134,7 @@ void CatalogPart::ReadHead(std::string_view head) {
     identity_ = ReadIdentity(reader, readAt_);
     recordCount_ = reader.Fixed64();
     textBytes_ = reader.Fixed64();
+    allTimesCoded_ = reader.Bytes(1)[0] != 0;
     code_ = ByteCode::FromLengths(reader.Bytes(256));
     // The sections' lengths, as views to be placed once the head is read.
     const std::uint64_t dirsLength = reader.Fixed64();
@@ -198,8 +199,8 @@ std::string CatalogPart::PostingsOf(std::uint32_t key) const {
     return {};
 }
 
-std::vector<std::uint32_t> CatalogPart::CandidateBlocks(
-    const std::vector<std::uint32_t>& keys) const {
+std::vector<std::uint32_t>
+CatalogPart::CandidateBlocks(const std::vector<std::uint32_t>& keys) const {
     std::vector<std::uint8_t> hits(blockCount_, 0);
     for (std::uint32_t key : keys) {
         const std::string list = PostingsOf(key);

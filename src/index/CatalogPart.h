@@ -27,6 +27,9 @@ public:
     const CatalogIdentity& Identity() const { return identity_; }
     std::int64_t ReadAt() const { return readAt_; }
     std::uint64_t TextBytes() const { return textBytes_; }
+    // Whether every record's date and time is in the form the scanner
+    // writes, so that each converts to a time value.
+    bool AllTimesCoded() const { return allTimesCoded_; }
 
     // The blocks whose records may hold every one of `keys` (each the key of
     // a trigram in its field), in catalog order: every block when there are none.
@@ -57,6 +60,7 @@ private:
     std::int64_t readAt_ = 0;
     std::uint64_t recordCount_ = 0;
     std::uint64_t textBytes_ = 0;
+    bool allTimesCoded_ = false;
     std::optional<ByteCode> code_;
     // Where each section begins in the file, and its length.
     struct Section {

@@ -158,8 +158,8 @@ std::string PartBuilder::Finish(const CatalogIdentity& identity, std::int64_t re
     }
     const ByteCode code = ByteCode::ForCounts(counts);
 
-    const auto blockCount = static_cast<std::uint32_t>((records_.size() + BlockRecords - 1) /
-                                                       BlockRecords);
+    const auto blockCount =
+        static_cast<std::uint32_t>((records_.size() + BlockRecords - 1) / BlockRecords);
     std::string blocks;
     std::string blockTable;
     for (std::uint32_t block = 0; block < blockCount; ++block) {
@@ -177,6 +177,7 @@ std::string PartBuilder::Finish(const CatalogIdentity& identity, std::int64_t re
             dirNumbers.push_back(directoryNumbers[record.Directory]);
             dates.push_back(DateCode(record.Date));
             times.push_back(TimeCode(record.Time));
+            allTimesCoded_ = allTimesCoded_ && dates.back() != 0 && times.back() != 0;
             AppendVarint(sizes, SizeCode(record.Size));
             if (dates.back() == 0)
                 AppendText(texts, record.Date);
@@ -244,6 +245,7 @@ std::string PartBuilder::Finish(const CatalogIdentity& identity, std::int64_t re
     AppendIdentity(head, identity, readAt);
     AppendFixed64(head, records_.size());
     AppendFixed64(head, textBytes_);
+    head += static_cast<char>(allTimesCoded_);
     head += code.Lengths();
     AppendFixed64(head, dirs.size());
     AppendFixed64(head, CheckOf(dirs));

@@ -44,6 +44,7 @@ private:
     std::vector<std::uint64_t> keyBlocks_;
     std::vector<std::uint32_t> blockKeys_; // the current block's keys
     std::uint64_t textBytes_ = 0;
+    bool allTimesCoded_ = true; // every date and time in the scanner's form
 };
 
 } // namespace quillory

@@ -111,9 +111,9 @@ CatalogIdentity ReadIdentity(ByteReader& head, std::int64_t& readAt) {
     CatalogIdentity identity;
     identity.Device = head.Fixed64();
     identity.Inode = head.Fixed64();
-    for (std::int64_t* value : {&identity.Size, &identity.ModifiedSeconds,
-                                &identity.ModifiedNanoseconds, &identity.ChangedSeconds,
-                                &identity.ChangedNanoseconds, &readAt})
+    for (std::int64_t* value :
+         {&identity.Size, &identity.ModifiedSeconds, &identity.ModifiedNanoseconds,
+          &identity.ChangedSeconds, &identity.ChangedNanoseconds, &readAt})
         *value = static_cast<std::int64_t>(head.Fixed64());
     identity.FileName = std::string(head.Bytes(head.Varint()));
     return identity;
@@ -147,7 +147,8 @@ std::uint64_t CheckOf(std::string_view bytes) {
 }
 
 std::uint32_t GroupCheck(std::string_view keys, std::string_view lists) {
-    return static_cast<std::uint32_t>(XXH3_64bits_withSeed(lists.data(), lists.size(), CheckOf(keys)));
+    return static_cast<std::uint32_t>(
+        XXH3_64bits_withSeed(lists.data(), lists.size(), CheckOf(keys)));
 }
 
 } // namespace quillory

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "index/ByteReader.h"
+#include "index/CatalogIdentity.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "index/ByteReader.h"
-#include "index/CatalogIdentity.h"
 
 namespace quillory {
 
@@ -14,7 +14,8 @@ namespace quillory {
 //
 //   magic (8 bytes), head length and head check (8 bytes each), then
 //   head      the catalog's identity and the moment it was read, the record
-//             count, the catalog's text size, the name code, the sections'
+//             count, the catalog's text size, whether every date and time
+//             is in the scanner's form, the name code, the sections'
 //             lengths and checks, the key group table (first key, offsets
 //             of the group and of its lists, check: 16 bytes for each
 //             KeyGroupSize keys) and the block table (offset and check: 8
@@ -32,7 +33,7 @@ namespace quillory {
 //
 // Numbers are little-endian. Checks are 64-bit XXH3 hashes, cut to 32 bits
 // in the tables, so that a search verifies exactly the bytes it uses.
-inline constexpr std::string_view PartMagic{"QLYPART\x02", 8};
+inline constexpr std::string_view PartMagic{"QLYPART\x01", 8};
 inline constexpr std::size_t PartPreambleBytes = 24;
 inline constexpr std::uint32_t BlockRecords = 64;
 inline constexpr std::uint32_t KeyGroupSize = 64;

@@ -43,8 +43,8 @@ std::string RealPath(const std::string& path) {
 // A catalog's file name without the extension of its form, so that a
 // conversion keeps the catalog's part where it is.
 std::string_view Stem(std::string_view fileName) {
-    for (std::string_view extension : {std::string_view(CompressedExtension),
-                                       std::string_view(PlainExtension)}) {
+    for (std::string_view extension :
+         {std::string_view(CompressedExtension), std::string_view(PlainExtension)}) {
         if (fileName.size() > extension.size() && fileName.ends_with(extension))
             return fileName.substr(0, fileName.size() - extension.size());
     }
@@ -125,8 +125,7 @@ std::string SearchIndex::CacheRoot() {
     return {};
 }
 
-SearchIndex::SearchIndex(const std::string& databasePath)
-    : databasePath_(RealPath(databasePath)) {
+SearchIndex::SearchIndex(const std::string& databasePath) : databasePath_(RealPath(databasePath)) {
     const std::string root = CacheRoot();
     if (databasePath_.empty() || root.empty())
         return;
@@ -179,8 +178,8 @@ void SearchIndex::Store(const std::string& catalogPath, PartBuilder& builder,
         if (!now || !(*now == read) || !MakeFolder())
             return;
         const std::string part = builder.Finish(read, readAt);
-        if (part.empty() ||
-            static_cast<double>(part.size()) > MaxPartShare * static_cast<double>(builder.TextBytes()))
+        if (part.empty() || static_cast<double>(part.size()) >
+                                MaxPartShare * static_cast<double>(builder.TextBytes()))
             return;
         WriteReplacing(folder_, PartPath(catalogPath), part);
     } catch (const std::exception&) {
@@ -207,9 +206,8 @@ void SearchIndex::StoreWritten(const std::string& catalogPath, const std::string
         return;
     try {
         PartBuilder builder;
-        ReadCatalog(plainPath, false, [&builder](const CatalogRecordView& record) {
-            builder.Add(record);
-        });
+        ReadCatalog(plainPath, false,
+                    [&builder](const CatalogRecordView& record) { builder.Add(record); });
         std::int64_t readAt = 0;
         if (const auto identity = SettledIdentityOf(catalogPath, readAt))
             Store(catalogPath, builder, *identity, readAt);

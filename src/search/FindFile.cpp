@@ -49,9 +49,9 @@ public:
         const std::string& text = criteria_.NamePattern;
         if (!nameTest_ || text.size() < 3)
             return keys;
-        for (const auto& [field, wanted] : {std::pair{TextField::Name, criteria_.MatchName},
-                                           std::pair{TextField::Directory,
-                                                     criteria_.MatchDirectory}}) {
+        for (const auto& [field, wanted] :
+             {std::pair{TextField::Name, criteria_.MatchName},
+              std::pair{TextField::Directory, criteria_.MatchDirectory}}) {
             for (std::size_t i = 0; wanted && i + 3 <= text.size(); ++i)
                 keys.push_back(TrigramKey(text.data() + i, field));
         }
@@ -72,6 +72,8 @@ public:
         return (!criteria_.MatchName || Contains(record.Name())) &&
                (!criteria_.MatchDirectory || Contains(record.Directory()));
     }
+
+    bool TestsDates() const { return dateTest_; }
 
     // The text every passing record's name holds, when there is one.
     std::string_view NameText() const {
@@ -123,8 +125,12 @@ bool SearchPart(const SearchIndex& index, const CatalogJob& job, RecordTest& tes
     if (!part)
         return false;
     try {
-        for (std::uint32_t block : part->CandidateBlocks(test.IndexKeys()))
-            part->ForEachRecord(block, keep, test.NameText());
+        // A date test converts every record's date and time, and one that
+        // does not convert stops the search: then every record is tested.
+        const bool everyRecord = test.TestsDates() && !part->AllTimesCoded();
+        const auto keys = everyRecord ? std::vector<std::uint32_t>() : test.IndexKeys();
+        for (std::uint32_t block : part->CandidateBlocks(keys))
+            part->ForEachRecord(block, keep, everyRecord ? std::string_view() : test.NameText());
         return true;
     } catch (const DamagedPart&) {
         found = ResultList();

@@ -15,7 +15,7 @@ using test::WriteFile;
 const std::vector<std::string> Verbs = {
     "databases",  "create",   "rename-db", "delete-db",      "compress",
     "decompress", "catalogs", "scan",      "rename-catalog", "delete-catalog",
-    "find",       "list",     "settings"};
+    "find",       "list",     "index",     "settings"};
 
 // A standard output on a full disk: it takes nothing, as a write to /dev/full.
 class FullDiskBuffer final : public std::streambuf {
@@ -195,7 +195,7 @@ TEST_F(CommandLine, TheUsageListsEveryVerbWithItsSynopsis) {
           "  create NAME [--compressed]                    create a database\n",
           "  find --db NAME [--text T] [--in name|dir|both] [--disk-name X] [--disk-number K]\n"
           "       [--from D/M/YYYY[ hh:mm:ss]] [--to D/M/YYYY[ hh:mm:ss]]\n"
-          "       [--sort name|dir|disk|id|size|date] [--reverse] [--output FILE]\n"
+          "       [--sort name|dir|disk|id|size|date] [--reverse] [--output FILE] [--no-index]\n"
           "                                                search a database\n"})
         EXPECT_NE(help.Out.find(line), std::string::npos) << line;
     EXPECT_EQ(RunPlain({"--version"}).Out, "quillory-cli " QUILLORY_VERSION "\n");

@@ -199,3 +199,26 @@ TEST_F(SearchCommandsTest, ListGivesWhatSearchingOneDiskGives) {
 
 } // namespace
 } // namespace quillory
+
+namespace quillory {
+namespace {
+
+TEST_F(SearchCommandsTest, IndexBuildsAndDropsThePartsSearchesAnswerFrom) {
+    const std::string cache = std::getenv("XDG_CACHE_HOME") + std::string("/Quillory");
+    std::filesystem::remove_all(cache);
+    ::usleep(20000); // past the clock tick the catalogs were written in
+    Expect({{"index", {"index", "--db", "Packed"}, 0, ""}});
+    ASSERT_TRUE(std::filesystem::exists(cache));
+    for (const char* text : {"photo", "a", "*", "txt"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(Rows({"find", "--db", "Packed", "--text", text, "--in", "both"}),
+                  Rows({"find", "--db", "Packed", "--text", text, "--in", "both", "--no-index"}));
+    }
+    EXPECT_EQ(Rows({"list", "--db", "Packed", "--number", "3"}),
+              Rows({"list", "--db", "Packed", "--number", "3", "--no-index"}));
+    Expect({{"index --drop", {"index", "--db", "Packed", "--drop"}, 0, ""}});
+    EXPECT_TRUE(std::filesystem::is_empty(cache));
+}
+
+} // namespace
+} // namespace quillory

@@ -9,8 +9,8 @@
 #include "gui/widgets/DesktopScale.h"
 #include "gui/widgets/MessageBoxes.h"
 #include "gui/widgets/TForm_info.h"
-#include "platform/Text.h"
 #include "index/IndexedConversion.h"
+#include "platform/Text.h"
 #include "store/Database.h"
 
 #include <QCheckBox>
