@@ -3,6 +3,7 @@
 #include "index/ByteReader.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <queue>
 #include <vector>
@@ -91,18 +92,27 @@ std::string ByteCode::Lengths() const {
 
 void ByteCode::AssignCodes() {
     // Canonical order: shorter codes first, then by byte.
+    std::array<std::uint8_t, 256> order{};
+    std::array<unsigned, MaxLength + 2> firstOfLength{};
+    for (std::uint8_t length : lengths_)
+        ++firstOfLength[length + 1u];
+    for (unsigned length = 1; length <= MaxLength + 1; ++length)
+        firstOfLength[length] += firstOfLength[length - 1];
+    for (std::size_t byte = 0; byte < 256; ++byte)
+        order[firstOfLength[lengths_[byte]]++] = static_cast<std::uint8_t>(byte);
     unsigned next = 0;
-    for (unsigned length = 1; length <= MaxLength; ++length) {
-        for (std::size_t byte = 0; byte < 256; ++byte) {
-            if (lengths_[byte] != length)
-                continue;
-            codes_[byte] = static_cast<std::uint16_t>(next);
-            const unsigned shift = MaxLength - length;
-            for (unsigned low = 0; low < (1u << shift); ++low)
-                table_[(next << shift) | low] = static_cast<std::uint16_t>(byte | length << 8);
-            ++next;
-        }
-        next <<= 1;
+    unsigned previousLength = 0;
+    for (std::uint8_t byte : order) {
+        const unsigned length = lengths_[byte];
+        if (length == 0)
+            continue;
+        next <<= length - previousLength;
+        previousLength = length;
+        codes_[byte] = static_cast<std::uint16_t>(next);
+        const unsigned shift = MaxLength - length;
+        std::fill_n(table_.begin() + (next << shift), 1u << shift,
+                    static_cast<std::uint16_t>(byte | length << 8));
+        ++next;
     }
 }
 
@@ -123,30 +133,41 @@ std::string ByteCode::Writer::Finish() {
 }
 
 void ByteCode::Decode(std::string_view bits, std::size_t count, std::string& out) const {
-    const std::uint64_t available = static_cast<std::uint64_t>(bits.size()) * 8;
-    std::uint64_t used = 0;
+    const auto* next = reinterpret_cast<const unsigned char*>(bits.data());
+    const auto* const end = next + bits.size();
     std::uint64_t window = 0; // the next bits, highest first
     unsigned held = 0;
-    std::size_t next = 0;
+    std::uint64_t used = 0;
     const std::size_t start = out.size();
     out.resize(start + count);
-    for (std::size_t i = 0; i < count; ++i) {
-        while (held <= 56) {
-            const std::uint64_t byte =
-                next < bits.size() ? static_cast<unsigned char>(bits[next]) : 0;
-            ++next;
-            window |= byte << (56 - held);
-            held += 8;
+    char* put = out.data() + start;
+    for (std::size_t i = 0; i < count;) {
+        // Refill eight bytes at a time while they last, then byte by byte
+        // (past the end with zeros, which the count of bits used catches).
+        if (end - next >= 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, next, sizeof word);
+            window |= __builtin_bswap64(word) >> held;
+            next += (63 - held) / 8;
+            held |= 56;
+        } else {
+            for (; held <= 56; held += 8)
+                window |= static_cast<std::uint64_t>(next < end ? *next++ : 0) << (56 - held);
         }
-        const std::uint16_t entry = table_[window >> (64 - MaxLength)];
-        const unsigned length = entry >> 8;
-        used += length;
-        if (length == 0 || used > available)
-            throw DamagedPart();
-        out[start + i] = static_cast<char>(entry & 0xFF);
-        window <<= length;
-        held -= length;
+        // At least 56 bits are held: enough for several codes.
+        for (; held >= MaxLength && i < count; ++i) {
+            const std::uint16_t entry = table_[window >> (64 - MaxLength)];
+            const unsigned length = entry >> 8;
+            if (length == 0)
+                throw DamagedPart();
+            used += length;
+            *put++ = static_cast<char>(entry & 0xFF);
+            window <<= length;
+            held -= length;
+        }
     }
+    if (used > std::uint64_t{bits.size()} * 8)
+        throw DamagedPart();
 }
 
 } // namespace quillory
