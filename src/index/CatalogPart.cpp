@@ -43,7 +43,7 @@ bool Checked(std::string_view bytes, std::uint32_t check) {
 }
 
 // Marks in `hits` the blocks of one posting list.
-void CountBlocks(std::string_view list, std::uint32_t blockCount, std::vector<std::uint8_t>& hits) {
+void CountBlocks(std::string_view list, std::uint32_t blockCount, std::vector<std::uint32_t>& hits) {
     ByteReader reader(list);
     const std::uint64_t header = reader.Varint();
     if (header & 1) {
@@ -201,7 +201,7 @@ std::string CatalogPart::PostingsOf(std::uint32_t key) const {
 
 std::vector<std::uint32_t>
 CatalogPart::CandidateBlocks(const std::vector<std::uint32_t>& keys) const {
-    std::vector<std::uint8_t> hits(blockCount_, 0);
+    std::vector<std::uint32_t> hits(blockCount_, 0);
     for (std::uint32_t key : keys) {
         const std::string list = PostingsOf(key);
         if (list.empty())

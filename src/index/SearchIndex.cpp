@@ -251,8 +251,10 @@ void SearchIndex::RemoveStale(const std::vector<std::string>& catalogFiles) cons
     const std::string root = CacheRoot();
     for (const std::string& name : EntriesOf(root)) {
         const std::string folder = JoinPath(root, name);
+        // A database whose parent directory is missing may be on media taken
+        // out, and comes back with it; one whose parent is there is gone.
         const auto owner = ReadWhole(JoinPath(folder, DatabaseFileName));
-        if (owner && !IsDatabase(*owner))
+        if (owner && !IsDatabase(*owner) && IsDirectory(owner->substr(0, owner->rfind('/') + 1)))
             RemoveFolder(folder);
     }
 }

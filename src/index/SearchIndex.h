@@ -54,8 +54,9 @@ public:
     void Carry(const CatalogIdentity& oldIdentity, const std::string& catalogPath) const;
 
     // Removes the parts of catalogs other than `catalogFiles` (file names in
-    // the database directory), hidden files writers left behind, and the
-    // indexes of databases that are no longer there.
+    // the database directory), files writers left behind, and the indexes of
+    // databases that are no longer there (not those whose parent directory
+    // is missing too: their media may be out of the drive).
     void RemoveStale(const std::vector<std::string>& catalogFiles) const;
 
     // Removes this database's index.
