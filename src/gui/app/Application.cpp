@@ -52,6 +52,9 @@ int RunApplication(int argc, char** argv) {
         return 0;
     }
     QApplication::setApplicationName(QStringLiteral("Quillory"));
+    // The desktop entry this program is started from, which Wayland matches
+    // windows with; on X11 the windows' class is "Quillory".
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillory.Quillory"));
     QApplication::setWindowIcon(TForm_Main::ApplicationIcon());
 
     Settings settings;

@@ -6,6 +6,7 @@
 #include "platform/Text.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTextBrowser>
 #include <QUrl>
@@ -23,8 +24,16 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), browser_(new QTextBro
     layout->addWidget(browser_);
 }
 
+QString HelpWindow::HelpFilePath(const QString& programDirectory) {
+    const QString name = QStringLiteral("Quillory Help.html");
+    const QString inBuildTree = programDirectory + '/' + name;
+    const QString installed =
+        QDir::cleanPath(programDirectory + QStringLiteral("/../share/quillory/") + name);
+    return QFileInfo::exists(inBuildTree) ? inBuildTree : installed;
+}
+
 QString HelpWindow::HelpFilePath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Quillory Help.html");
+    return HelpFilePath(QCoreApplication::applicationDirPath());
 }
 
 void HelpWindow::ShowHelp() {

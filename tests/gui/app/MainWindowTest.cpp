@@ -1,3 +1,4 @@
+#include "gui/app/HelpWindow.h"
 #include "gui/app/TForm_Main.h"
 #include "gui/scan/TForm_Progress.h"
 #include "gui/scan/TForm_Rename.h"
@@ -21,6 +22,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -30,6 +32,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 
@@ -229,7 +232,9 @@ private slots:
         QFile::remove(path);
         Command(*window, "Tool_Help")->trigger();
         QCOMPARE(boxes.Boxes.size(), std::size_t(1));
-        QCOMPARE(boxes.Boxes[0].Text, "Cannot open file " + path);
+        const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                                  "/../share/quillory/Quillory Help.html");
+        QCOMPARE(boxes.Boxes[0].Text, "Cannot open file " + installed);
 
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -240,6 +245,21 @@ private slots:
         auto* help = window->findChild<QDialog*>("HelpWindow");
         QVERIFY(help && help->isVisible());
         QFile::remove(path);
+    }
+
+    void anInstalledCopyFindsItsHelpUnderShare() {
+        QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath("bin") && QDir(prefix.path()).mkpath("share/quillory"));
+        const auto touch = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly);
+        };
+        const QString installed = prefix.path() + "/share/quillory/Quillory Help.html";
+        QVERIFY(touch(installed));
+        QCOMPARE(HelpWindow::HelpFilePath(prefix.path() + "/bin"), installed);
+        QVERIFY(touch(prefix.path() + "/bin/Quillory Help.html"));
+        QCOMPARE(HelpWindow::HelpFilePath(prefix.path() + "/bin"),
+                 prefix.path() + "/bin/Quillory Help.html");
     }
 
     void settingsFailureAtCreationIsReportedAndStartupGoesOn() {
