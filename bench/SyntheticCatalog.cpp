@@ -1,5 +1,6 @@
 #include "SyntheticCatalog.h"
 
+#include "BenchSupport.h"
 #include "store/CatalogRecord.h"
 #include "store/FileStream.h"
 
@@ -95,6 +96,17 @@ void WriteSyntheticCatalog(const std::string& path, std::int64_t bytes, std::uin
 
 void WriteSyntheticRecords(const std::string& path, std::int64_t records, std::uint64_t seed) {
     Generate(path, seed, [records](std::int64_t, std::int64_t made) { return made >= records; });
+}
+
+void WriteSyntheticDatabases(const std::string& cli, const std::string& root, int catalogs,
+                             int records) {
+    const std::string q = "'" + cli + "' --root '" + root + "' ";
+    Shell(q + "create Plain && " + q + "create Zip");
+    for (int i = 0; i < catalogs; ++i) {
+        const std::string name = "Disk " + std::to_string(i) + "!" + std::to_string(i) + ".txt";
+        WriteSyntheticRecords(root + "/Plain/" + name, records, static_cast<std::uint64_t>(i + 1));
+    }
+    Shell("cp '" + root + "/Plain/'*.txt '" + root + "/Zip/' && " + q + "compress Zip");
 }
 
 } // namespace quillory::bench

@@ -15,4 +15,10 @@ void WriteSyntheticCatalog(const std::string& path, std::int64_t bytes, std::uin
 // The same, with exactly `records` records.
 void WriteSyntheticRecords(const std::string& path, std::int64_t records, std::uint64_t seed);
 
+// Makes the databases "Plain" and "Zip" under `root` through the command line
+// `cli`, each of `catalogs` synthetic catalogs of `records` records, the
+// same ones, plain in the first and compressed in the second.
+void WriteSyntheticDatabases(const std::string& cli, const std::string& root, int catalogs,
+                             int records);
+
 } // namespace quillory::bench

@@ -9,6 +9,7 @@
 #include "SyntheticCatalog.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 
@@ -37,14 +38,10 @@ int main(int argc, char** argv) {
         const int runs = argc > 4 ? std::atoi(argv[4]) : 3;
         WorkDirectory work;
         const std::string root = work.Path();
+        // The index the searches make stays in the work directory.
+        ::setenv("XDG_CACHE_HOME", work.File("cache").c_str(), 1);
         const std::string q = "'" + cli + "' --root '" + root + "' ";
-        Shell(q + "create Plain && " + q + "create Zip");
-        for (int i = 0; i < catalogs; ++i) {
-            const std::string name = "Disk " + std::to_string(i) + "!" + std::to_string(i) + ".txt";
-            WriteSyntheticRecords(root + "/Plain/" + name, records,
-                                  static_cast<std::uint64_t>(i + 1));
-        }
-        Shell("cp '" + root + "/Plain/'*.txt '" + root + "/Zip/' && " + q + "compress Zip");
+        WriteSyntheticDatabases(cli, root, catalogs, records);
         Shell("awk 'NR % 7 == 2' '" + root + "/Plain/'*.txt | tr -d '\\r' > '" + root + "/names'");
         const std::string plainBytes = root + "/Plain";
 
