@@ -204,8 +204,10 @@ namespace quillory {
 namespace {
 
 TEST_F(SearchCommandsTest, IndexBuildsAndDropsThePartsSearchesAnswerFrom) {
-    const std::string cache = std::getenv("XDG_CACHE_HOME") + std::string("/Quillory");
-    std::filesystem::remove_all(cache);
+    // A cache folder of this test's own: other tests run at the same time.
+    const std::string previous = std::getenv("XDG_CACHE_HOME") ? std::getenv("XDG_CACHE_HOME") : "";
+    ::setenv("XDG_CACHE_HOME", temp.File("cache").c_str(), 1);
+    const std::string cache = temp.File("cache/Quillory");
     ::usleep(20000); // past the clock tick the catalogs were written in
     Expect({{"index", {"index", "--db", "Packed"}, 0, ""}});
     ASSERT_TRUE(std::filesystem::exists(cache));
@@ -218,6 +220,7 @@ TEST_F(SearchCommandsTest, IndexBuildsAndDropsThePartsSearchesAnswerFrom) {
               Rows({"list", "--db", "Packed", "--number", "3", "--no-index"}));
     Expect({{"index --drop", {"index", "--db", "Packed", "--drop"}, 0, ""}});
     EXPECT_TRUE(std::filesystem::is_empty(cache));
+    ::setenv("XDG_CACHE_HOME", previous.c_str(), 1);
 }
 
 } // namespace
