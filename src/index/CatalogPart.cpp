@@ -43,7 +43,8 @@ bool Checked(std::string_view bytes, std::uint32_t check) {
 }
 
 // Marks in `hits` the blocks of one posting list.
-void CountBlocks(std::string_view list, std::uint32_t blockCount, std::vector<std::uint32_t>& hits) {
+void CountBlocks(std::string_view list, std::uint32_t blockCount,
+                 std::vector<std::uint32_t>& hits) {
     ByteReader reader(list);
     const std::uint64_t header = reader.Varint();
     if (header & 1) {
@@ -64,17 +65,17 @@ void CountBlocks(std::string_view list, std::uint32_t blockCount, std::vector<st
 // Which of the names packed one after another in `names` (of `lengths`)
 // hold `text` with their ASCII letters upper-cased: the text is looked for
 // once in all of them rather than in each name apart.
-std::vector<bool> NamesHolding(const std::string& names, const PackedArray& lengths,
-                               std::string_view text) {
-    std::vector<bool> holding(lengths.Size(), false);
+std::vector<bool> NamesHolding(const std::string& names, const std::uint32_t* lengths,
+                               std::size_t count, std::string_view text) {
+    std::vector<bool> holding(count, false);
     if (text.empty())
         return holding;
     const std::string upper = AsciiUpper(names);
     std::size_t record = 0;
-    std::size_t recordEnd = lengths.Size() > 0 ? lengths[0] : 0;
+    std::size_t recordEnd = count > 0 ? lengths[0] : 0;
     for (std::size_t at = upper.find(text); at != std::string::npos;
          at = upper.find(text, at + 1)) {
-        while (at >= recordEnd && record + 1 < lengths.Size())
+        while (at >= recordEnd && record + 1 < count)
             recordEnd += lengths[++record];
         if (at + text.size() <= recordEnd)
             holding[record] = true;
@@ -283,11 +284,12 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
     if (count != expected)
         throw DamagedPart();
     const auto n = static_cast<std::size_t>(count);
-    const PackedArray lengths(reader, n);
-    std::string names;
+    const PackedArray packedLengths(reader, n);
+    std::uint32_t lengths[BlockRecords];
     std::size_t nameBytes = 0;
     for (std::size_t i = 0; i < n; ++i)
-        nameBytes += lengths[i];
+        nameBytes += lengths[i] = packedLengths[i];
+    std::string names;
     code_->Decode(reader.Bytes(reader.Varint()), nameBytes, names);
     const PackedArray dirNumbers(reader, n);
     const PackedArray dates(reader, n);
@@ -295,7 +297,7 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
     std::uint64_t sizes[BlockRecords];
     for (std::size_t i = 0; i < n; ++i)
         sizes[i] = reader.Varint();
-    const std::vector<bool> named = NamesHolding(names, lengths, nameText);
+    const std::vector<bool> named = NamesHolding(names, lengths, n, nameText);
     // The texts of other forms follow in record order, so each record's are
     // passed over even when the record is not handed over.
     std::string directory;
