@@ -135,7 +135,9 @@ void ResultList::Append(std::string_view name, std::string_view directory, std::
     order_.push_back(at);
     for (std::string_view text : texts) {
         at = PutLength(at, text.size());
-        std::memcpy(at, text.data(), text.size());
+        // A line a short record lacks is an empty view that points nowhere.
+        if (!text.empty())
+            std::memcpy(at, text.data(), text.size());
         at += text.size();
     }
 }
