@@ -1,6 +1,9 @@
 #include "common/FileSystem.h"
 
+#include <cstdlib>
 #include <dirent.h>
+#include <memory>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace quillory {
@@ -21,6 +24,25 @@ std::optional<std::vector<std::string>> VisibleEntries(const std::string& direct
     }
     ::closedir(dir);
     return names;
+}
+
+std::vector<std::string> AllEntries(const std::string& directory) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(directory.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string_view name = entry->d_name;
+            if (name != "." && name != "..")
+                names.emplace_back(name);
+        }
+        ::closedir(dir);
+    }
+    return names;
+}
+
+std::string RealPath(const std::string& path) {
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
+                                                           &std::free);
+    return real ? std::string(real.get()) : std::string();
 }
 
 } // namespace quillory

@@ -134,7 +134,7 @@ void CatalogPart::ReadHead(std::string_view head) {
     ByteReader reader(head);
     identity_ = ReadIdentity(reader, readAt_);
     recordCount_ = reader.Fixed64();
-    textBytes_ = reader.Fixed64();
+    reader.Fixed64(); // the catalog's text size, which only making the part needs
     allTimesCoded_ = reader.Bytes(1)[0] != 0;
     code_ = ByteCode::FromLengths(reader.Bytes(256));
     // The sections' lengths, as views to be placed once the head is read.

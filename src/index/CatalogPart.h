@@ -26,7 +26,6 @@ public:
 
     const CatalogIdentity& Identity() const { return identity_; }
     std::int64_t ReadAt() const { return readAt_; }
-    std::uint64_t TextBytes() const { return textBytes_; }
     // Whether every record's date and time is in the form the scanner
     // writes, so that each converts to a time value.
     bool AllTimesCoded() const { return allTimesCoded_; }
@@ -59,7 +58,6 @@ private:
     CatalogIdentity identity_;
     std::int64_t readAt_ = 0;
     std::uint64_t recordCount_ = 0;
-    std::uint64_t textBytes_ = 0;
     bool allTimesCoded_ = false;
     std::optional<ByteCode> code_;
     // Where each section begins in the file, and its length.

@@ -6,30 +6,25 @@
 #include "store/CatalogName.h"
 #include "store/DatabaseAccess.h"
 
-#include <atomic>
 #include <mutex>
 
 namespace quillory {
 
-std::size_t IndexDatabase(const OpenDatabase& database, const IndexProgress& progress) {
+void IndexDatabase(const OpenDatabase& database, const IndexProgress& progress) {
     const DatabaseAccess access(database, LockKind::Shared);
     const SearchIndex index(access.Path());
     const std::vector<std::string> files = ListCatalogFiles(access.Path(), access.Compressed());
-    std::atomic<std::size_t> made = 0;
     std::mutex mutex;
     std::size_t done = 0;
     ForEachInParallel(files.size(), [&](std::size_t i) {
         const std::string path = JoinPath(access.Path(), files[i]);
-        if (!index.CurrentPart(path)) {
+        if (!index.CurrentPart(path))
             index.ReadAndStore(path, access.Compressed());
-            ++made;
-        }
         const std::lock_guard lock(mutex);
         if (progress)
             progress(++done, files.size());
     });
     index.RemoveStale(files);
-    return made;
 }
 
 void DropIndex(const OpenDatabase& database) {

@@ -12,9 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,12 +30,6 @@ std::string Hex(std::uint64_t value) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
     return text;
-}
-
-std::string RealPath(const std::string& path) {
-    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                         &std::free);
-    return resolved ? std::string(resolved.get()) : std::string();
 }
 
 // A catalog's file name without the extension of its form, so that a
@@ -87,22 +79,8 @@ bool WriteReplacing(const std::string& folder, const std::string& path, std::str
     return written;
 }
 
-std::vector<std::string> EntriesOf(const std::string& folder) {
-    std::vector<std::string> names;
-    DIR* directory = ::opendir(folder.c_str());
-    if (!directory)
-        return names;
-    while (const dirent* entry = ::readdir(directory)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(directory);
-    return names;
-}
-
 void RemoveFolder(const std::string& folder) {
-    for (const std::string& name : EntriesOf(folder))
+    for (const std::string& name : AllEntries(folder))
         ::unlink(JoinPath(folder, name).c_str());
     ::rmdir(folder.c_str());
 }
@@ -159,16 +137,20 @@ std::optional<CatalogPart> SearchIndex::CurrentPart(const std::string& catalogPa
 }
 
 bool SearchIndex::MakeFolder() const {
-    if (folder_.empty())
+    if (folder_.empty() || folderState_ == FolderState::Failed)
         return false;
+    if (folderState_ == FolderState::Made)
+        return true;
     const std::string root = CacheRoot();
     const std::string parent = root.substr(0, root.rfind('/'));
     ::mkdir(parent.c_str(), 0700);
     ::mkdir(root.c_str(), 0700);
-    if (::mkdir(folder_.c_str(), 0700) != 0 && errno != EEXIST)
-        return false;
     const std::string owner = JoinPath(folder_, DatabaseFileName);
-    return ReadWhole(owner) == databasePath_ || WriteReplacing(folder_, owner, databasePath_);
+    const bool made =
+        (::mkdir(folder_.c_str(), 0700) == 0 || errno == EEXIST) &&
+        (ReadWhole(owner) == databasePath_ || WriteReplacing(folder_, owner, databasePath_));
+    folderState_ = made ? FolderState::Made : FolderState::Failed;
+    return made;
 }
 
 void SearchIndex::Store(const std::string& catalogPath, PartBuilder& builder,
@@ -181,7 +163,8 @@ void SearchIndex::Store(const std::string& catalogPath, PartBuilder& builder,
         if (part.empty() || static_cast<double>(part.size()) >
                                 MaxPartShare * static_cast<double>(builder.TextBytes()))
             return;
-        WriteReplacing(folder_, PartPath(catalogPath), part);
+        if (!WriteReplacing(folder_, PartPath(catalogPath), part))
+            folderState_ = FolderState::Failed;
     } catch (const std::exception&) {
         // Out of memory, say: the catalog is simply read again next time.
     }
@@ -230,8 +213,8 @@ void SearchIndex::Carry(const CatalogIdentity& oldIdentity, const std::string& c
         const auto bytes = ReadWhole(partPath);
         if (identity && bytes)
             WriteReplacing(folder_, partPath, WithIdentity(*bytes, *identity, readAt));
-    } catch (const DamagedPart&) {
-    } catch (const std::exception&) {
+    } catch (...) {
+        // A damaged part, or no memory: the catalog is read again instead.
     }
 }
 
@@ -242,14 +225,14 @@ void SearchIndex::RemoveStale(const std::vector<std::string>& catalogFiles) cons
     for (const std::string& file : catalogFiles)
         kept.push_back(Hex(CheckOf(Stem(file))) + PartExtension);
     std::sort(kept.begin(), kept.end());
-    for (const std::string& name : EntriesOf(folder_)) {
+    for (const std::string& name : AllEntries(folder_)) {
         const std::string path = JoinPath(folder_, name);
         if (name.ends_with(PartExtension) ? !std::binary_search(kept.begin(), kept.end(), name)
                                           : name.starts_with(WritingPrefix) && IsLeftover(path))
             ::unlink(path.c_str());
     }
     const std::string root = CacheRoot();
-    for (const std::string& name : EntriesOf(root)) {
+    for (const std::string& name : AllEntries(root)) {
         const std::string folder = JoinPath(root, name);
         // A database whose parent directory is missing may be on media taken
         // out, and comes back with it; one whose parent is there is gone.

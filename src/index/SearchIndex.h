@@ -4,6 +4,7 @@
 #include "index/CatalogPart.h"
 #include "index/PartBuilder.h"
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ public:
 
     // The folder of all indexes; empty when the user has no cache folder.
     static std::string CacheRoot();
+
+    // Whether parts can be kept: there is a folder for them, and no part
+    // has failed to be written there yet (a full or read-only cache).
+    bool Keeps() const { return !folder_.empty() && folderState_ != FolderState::Failed; }
 
     // The part of catalog `catalogPath` when there is one made from the file
     // as it is now; nothing otherwise.
@@ -70,6 +75,8 @@ private:
 
     std::string databasePath_; // absolute, without the final "/"
     std::string folder_;       // empty: no index can be kept
+    enum class FolderState { Unknown, Made, Failed };
+    mutable std::atomic<FolderState> folderState_ = FolderState::Unknown;
 };
 
 } // namespace quillory

@@ -1,14 +1,12 @@
 #include "platform/SystemDrives.h"
 
+#include "common/FileSystem.h"
 #include "common/Path.h"
 #include "scan/InputLocation.h"
 
 #include <blkid/blkid.h>
 #include <cctype>
-#include <cstdlib>
-#include <dirent.h>
 #include <fstream>
-#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <vector>
@@ -20,22 +18,6 @@ namespace {
 std::vector<MountEntry> ReadTable(const std::string& path) {
     std::ifstream table(path);
     return ParseMountTable(table);
-}
-
-std::vector<std::string> Names(const std::string& directory) {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(directory.c_str())) {
-        while (const dirent* entry = ::readdir(dir))
-            names.emplace_back(entry->d_name);
-        ::closedir(dir);
-    }
-    return names;
-}
-
-std::string RealPath(const std::string& path) {
-    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
-                                                           &std::free);
-    return real ? std::string(real.get()) : std::string();
 }
 
 // udev writes a label's blanks and other bytes as "\x20": undone here.
@@ -56,8 +38,8 @@ std::string DecodedLabel(const std::string& name) {
 
 std::optional<std::string> LabelFromLinks(const std::string& device,
                                           const std::string& byLabelDirectory) {
-    for (const std::string& name : Names(byLabelDirectory)) {
-        if (name != "." && name != ".." && RealPath(byLabelDirectory + "/" + name) == device)
+    for (const std::string& name : AllEntries(byLabelDirectory)) {
+        if (RealPath(byLabelDirectory + "/" + name) == device)
             return DecodedLabel(name);
     }
     return std::nullopt;
@@ -96,7 +78,7 @@ std::string DeviceAt(const std::string& location) {
 } // namespace
 
 std::string FindFirstOpticalDrive(const std::string& blockDirectory) {
-    return FirstOpticalDrive(Names(blockDirectory));
+    return FirstOpticalDrive(AllEntries(blockDirectory));
 }
 
 MountedVolumes ReadMountedVolumes() {

@@ -15,20 +15,11 @@
 #include "store/DatabaseAccess.h"
 #include "store/TemporaryFile.h"
 
-#include <climits>
-#include <cstdlib>
-#include <memory>
 #include <unistd.h>
 
 namespace quillory {
 
 namespace {
-
-std::string RealPath(const std::string& path) {
-    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                         &std::free);
-    return resolved ? std::string(resolved.get()) : std::string();
-}
 
 // Writes the walk of the input location into `output`, a catalog for `target`.
 void WriteCatalog(const std::string& location, ByteOutput& output, const std::string& target,

@@ -140,10 +140,10 @@ bool SearchPart(const SearchIndex& index, const CatalogJob& job, RecordTest& tes
 }
 
 // Reads one catalog as it is on disk, making its index part as it goes when
-// `index` is given; true when a part was made.
+// `index` is given and can keep it; true when a part was made.
 bool ReadWhole(const CatalogJob& job, bool compressed, const SearchCriteria& criteria,
                RecordTest& test, const RecordConsumer& keep, const SearchIndex* index) {
-    if (!index) {
+    if (!index || !index->Keeps()) {
         if (test.NeedsNameText()) {
             CandidateFilter filter(criteria.NamePattern, criteria.MatchName,
                                    criteria.MatchDirectory, keep);
@@ -196,9 +196,8 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
         ++step.CatalogsRead;
         step.Matches += part.Size();
     });
-    // Parts of catalogs that are gone go when new ones come, once every
-    // catalog's file name is at hand.
-    if (partsMade && !scope.Only && !criteria.UseDiskName && !criteria.UseDiskNumber)
+    // Parts of catalogs that are gone go when new ones come.
+    if (partsMade)
         index->RemoveStale(ListCatalogFiles(access.Path(), access.Compressed()));
     return parts;
 }
