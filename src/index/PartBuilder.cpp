@@ -144,6 +144,91 @@ void PartBuilder::Add(const CatalogRecordView& record) {
         EndBlock();
 }
 
+std::string PartBuilder::EncodeBlock(std::size_t first, std::size_t last, const ByteCode& code,
+                                     const std::vector<std::uint32_t>& directoryNumbers,
+                                     bool& allTimesCoded) const {
+    std::vector<std::uint32_t> lengths, dirNumbers, dates, times;
+    ByteCode::Writer names(code);
+    std::string sizes, texts;
+    for (std::size_t i = first; i < last; ++i) {
+        const Record& record = records_[i];
+        lengths.push_back(static_cast<std::uint32_t>(record.Name.size()));
+        names.Add(record.Name);
+        dirNumbers.push_back(directoryNumbers[record.Directory]);
+        dates.push_back(DateCode(record.Date));
+        times.push_back(TimeCode(record.Time));
+        const std::uint64_t size = SizeCode(record.Size);
+        AppendVarint(sizes, size);
+        allTimesCoded = allTimesCoded && dates.back() != 0 && times.back() != 0;
+        // The texts not in the scanner's form follow, in record order.
+        for (const auto& [coded, text] :
+             {std::pair{dates.back() != 0, &record.Date},
+              std::pair{times.back() != 0, &record.Time}, std::pair{size != 0, &record.Size}}) {
+            if (!coded)
+                AppendText(texts, *text);
+        }
+    }
+    std::string out;
+    AppendVarint(out, last - first);
+    AppendPackedArray(out, lengths);
+    AppendText(out, names.Finish());
+    AppendPackedArray(out, dirNumbers);
+    AppendPackedArray(out, dates);
+    AppendPackedArray(out, times);
+    return out + sizes + texts;
+}
+
+namespace {
+
+// The key group table, the keys and the posting lists, from the (key, block)
+// pairs. Keys come in groups of KeyGroupSize: the group table says where each
+// group and its lists begin; a group holds its keys as differences and the
+// lengths of their lists.
+struct KeySections {
+    std::string GroupTable, Keys, Postings;
+    std::uint32_t GroupCount = 0;
+};
+
+KeySections MakeKeySections(std::vector<std::uint64_t> pairs, std::uint32_t blockCount) {
+    std::sort(pairs.begin(), pairs.end());
+    KeySections sections;
+    std::string group, groupPostings;
+    std::uint32_t groupKeys = 0, previousKey = 0;
+    const auto endGroup = [&] {
+        AppendFixed32(sections.GroupTable, static_cast<std::uint32_t>(sections.Keys.size()));
+        AppendFixed32(sections.GroupTable, static_cast<std::uint32_t>(sections.Postings.size()));
+        AppendFixed32(sections.GroupTable, GroupCheck(group, groupPostings));
+        sections.Keys += group;
+        sections.Postings += groupPostings;
+        group.clear();
+        groupPostings.clear();
+        groupKeys = 0;
+        ++sections.GroupCount;
+    };
+    for (std::size_t i = 0; i < pairs.size();) {
+        const auto key = static_cast<std::uint32_t>(pairs[i] >> 32);
+        std::vector<std::uint32_t> list;
+        for (; i < pairs.size() && pairs[i] >> 32 == key; ++i)
+            list.push_back(static_cast<std::uint32_t>(pairs[i]));
+        const std::string encoded = PostingList(list, blockCount);
+        if (groupKeys == 0) {
+            AppendFixed32(sections.GroupTable, key);
+            previousKey = key;
+        }
+        AppendVarint(group, key - previousKey);
+        AppendVarint(group, encoded.size());
+        groupPostings += encoded;
+        previousKey = key;
+        if (++groupKeys == KeyGroupSize)
+            endGroup();
+    }
+    if (groupKeys > 0)
+        endGroup();
+    return sections;
+}
+
+} // namespace
+
 std::string PartBuilder::Finish(const CatalogIdentity& identity, std::int64_t readAt) {
     // The last block's keys, when it is not full.
     if (records_.size() % BlockRecords != 0)
@@ -160,99 +245,34 @@ std::string PartBuilder::Finish(const CatalogIdentity& identity, std::int64_t re
 
     const auto blockCount =
         static_cast<std::uint32_t>((records_.size() + BlockRecords - 1) / BlockRecords);
-    std::string blocks;
-    std::string blockTable;
-    for (std::uint32_t block = 0; block < blockCount; ++block) {
-        const std::size_t first = std::size_t{block} * BlockRecords;
-        const std::size_t last = std::min(records_.size(), first + BlockRecords);
-        std::string out;
-        AppendVarint(out, last - first);
-        std::vector<std::uint32_t> lengths, dirNumbers, dates, times;
-        ByteCode::Writer names(code);
-        std::string sizes, texts;
-        for (std::size_t i = first; i < last; ++i) {
-            const Record& record = records_[i];
-            lengths.push_back(static_cast<std::uint32_t>(record.Name.size()));
-            names.Add(record.Name);
-            dirNumbers.push_back(directoryNumbers[record.Directory]);
-            dates.push_back(DateCode(record.Date));
-            times.push_back(TimeCode(record.Time));
-            allTimesCoded_ = allTimesCoded_ && dates.back() != 0 && times.back() != 0;
-            AppendVarint(sizes, SizeCode(record.Size));
-            if (dates.back() == 0)
-                AppendText(texts, record.Date);
-            if (times.back() == 0)
-                AppendText(texts, record.Time);
-            if (SizeCode(record.Size) == 0)
-                AppendText(texts, record.Size);
-        }
-        AppendPackedArray(out, lengths);
-        AppendText(out, names.Finish());
-        AppendPackedArray(out, dirNumbers);
-        AppendPackedArray(out, dates);
-        AppendPackedArray(out, times);
-        out += sizes;
-        out += texts;
+    std::string blocks, blockTable;
+    bool allTimesCoded = true;
+    for (std::size_t first = 0; first < records_.size(); first += BlockRecords) {
+        const std::string block =
+            EncodeBlock(first, std::min(records_.size(), first + BlockRecords), code,
+                        directoryNumbers, allTimesCoded);
         AppendFixed32(blockTable, static_cast<std::uint32_t>(blocks.size()));
-        AppendFixed32(blockTable, static_cast<std::uint32_t>(CheckOf(out)));
-        blocks += out;
+        AppendFixed32(blockTable, static_cast<std::uint32_t>(CheckOf(block)));
+        blocks += block;
     }
-
-    // Keys in groups of KeyGroupSize: the group table says where each group
-    // and its lists begin, a group holds its keys as differences and the
-    // lengths of their lists.
-    std::vector<std::uint64_t> pairs = keyBlocks_;
-    std::sort(pairs.begin(), pairs.end());
-    std::string keys, postings, groupTable;
-    std::uint32_t groupCount = 0;
-    std::string group, groupPostings;
-    std::uint32_t groupKeys = 0, previousKey = 0;
-    const auto endGroup = [&] {
-        AppendFixed32(groupTable, static_cast<std::uint32_t>(keys.size()));
-        AppendFixed32(groupTable, static_cast<std::uint32_t>(postings.size()));
-        AppendFixed32(groupTable, GroupCheck(group, groupPostings));
-        keys += group;
-        postings += groupPostings;
-        group.clear();
-        groupPostings.clear();
-        groupKeys = 0;
-        ++groupCount;
-    };
-    for (std::size_t i = 0; i < pairs.size();) {
-        const auto key = static_cast<std::uint32_t>(pairs[i] >> 32);
-        std::vector<std::uint32_t> list;
-        for (; i < pairs.size() && pairs[i] >> 32 == key; ++i)
-            list.push_back(static_cast<std::uint32_t>(pairs[i]));
-        const std::string encoded = PostingList(list, blockCount);
-        if (groupKeys == 0) {
-            AppendFixed32(groupTable, key);
-            previousKey = key;
-        }
-        AppendVarint(group, key - previousKey);
-        AppendVarint(group, encoded.size());
-        groupPostings += encoded;
-        previousKey = key;
-        if (++groupKeys == KeyGroupSize)
-            endGroup();
-    }
-    if (groupKeys > 0)
-        endGroup();
+    const KeySections keys = MakeKeySections(keyBlocks_, blockCount);
 
     // Offsets in the tables are 32-bit: a catalog of many gigabytes is read whole instead.
-    if (blocks.size() > UINT32_MAX || postings.size() > UINT32_MAX || keys.size() > UINT32_MAX)
+    if (blocks.size() > UINT32_MAX || keys.Postings.size() > UINT32_MAX ||
+        keys.Keys.size() > UINT32_MAX)
         return {};
     std::string head;
     AppendIdentity(head, identity, readAt);
     AppendFixed64(head, records_.size());
     AppendFixed64(head, textBytes_);
-    head += static_cast<char>(allTimesCoded_);
+    head += static_cast<char>(allTimesCoded);
     head += code.Lengths();
     AppendFixed64(head, dirs.size());
     AppendFixed64(head, CheckOf(dirs));
-    AppendFixed64(head, keys.size());
-    AppendFixed64(head, postings.size());
-    AppendFixed32(head, groupCount);
-    head += groupTable;
+    AppendFixed64(head, keys.Keys.size());
+    AppendFixed64(head, keys.Postings.size());
+    AppendFixed32(head, keys.GroupCount);
+    head += keys.GroupTable;
     AppendFixed32(head, blockCount);
     AppendFixed64(head, blocks.size());
     head += blockTable;
@@ -260,12 +280,7 @@ std::string PartBuilder::Finish(const CatalogIdentity& identity, std::int64_t re
     std::string part(PartMagic);
     AppendFixed64(part, head.size());
     AppendFixed64(part, CheckOf(head));
-    part += head;
-    part += dirs;
-    part += keys;
-    part += postings;
-    part += blocks;
-    return part;
+    return part + head + dirs + keys.Keys + keys.Postings + blocks;
 }
 
 } // namespace quillory

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "index/ByteCode.h"
 #include "index/CatalogIdentity.h"
 #include "index/PartFormat.h"
 #include "store/CatalogRecord.h"
@@ -34,6 +35,11 @@ private:
         std::string Size;
     };
     std::uint32_t DirectoryNumber(std::string_view directory);
+    // The records [first, last) as one block; `allTimesCoded` turns false
+    // when one of their dates or times is not in the scanner's form.
+    std::string EncodeBlock(std::size_t first, std::size_t last, const ByteCode& code,
+                            const std::vector<std::uint32_t>& directoryNumbers,
+                            bool& allTimesCoded) const;
     void AddTrigrams(std::string_view text, TextField field);
     void EndBlock();
 
@@ -44,7 +50,6 @@ private:
     std::vector<std::uint64_t> keyBlocks_;
     std::vector<std::uint32_t> blockKeys_; // the current block's keys
     std::uint64_t textBytes_ = 0;
-    bool allTimesCoded_ = true; // every date and time in the scanner's form
 };
 
 } // namespace quillory
