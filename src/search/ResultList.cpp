@@ -8,10 +8,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <optional>
-#include <sys/mman.h>
 
 namespace quillory {
 
@@ -22,12 +22,19 @@ struct ResultList::Catalog {
 
 namespace {
 
-// Blocks are aligned to their size, so an entry's block (and its catalog) is
-// found by clearing the low bits of its address. They are mapped straight from
-// the system: pages that no entry reaches are never touched and cost no
-// memory, so a block costs little where a search finds little.
-constexpr std::size_t BlockAlignment = 1 << 20;
-constexpr std::size_t BlockHeader = sizeof(void*);
+// Every page of a block starts with the address of the catalog of the
+// entries beginning in it, so an entry finds its disk name and number by
+// clearing the low bits of its address. An entry starts in a page with room
+// for it; a longer one starts a page and runs on, and the page after it
+// starts afresh. Blocks grow from a page to MaxBlockBytes, so a catalog with
+// few matches costs a page where one with millions costs few blocks.
+constexpr std::size_t PageBytes = 4096;
+constexpr std::size_t PageHeader = sizeof(void*);
+constexpr std::size_t MaxBlockBytes = std::size_t{1} << 20;
+
+std::size_t RoundUpToPage(std::size_t bytes) {
+    return (bytes + PageBytes - 1) / PageBytes * PageBytes;
+}
 
 // Lengths are stored as 7-bit groups, low first: one byte for texts under 128.
 char* PutLength(char* at, std::size_t length) {
@@ -87,40 +94,39 @@ ResultList::ResultList(ResultList&&) noexcept = default;
 ResultList& ResultList::operator=(ResultList&&) noexcept = default;
 
 void ResultList::FreeBlock::operator()(char* block) const {
-    ::munmap(block, Size);
+    std::free(block);
 }
 
 char* ResultList::Allocate(std::size_t bytes) {
-    if (blocks_.empty() || blockUsed_ + bytes > blockSize_) {
-        // A long entry gets a block of its own, still beginning at its header.
-        blockSize_ = (BlockHeader + bytes + BlockAlignment - 1) / BlockAlignment * BlockAlignment;
-        // Map one alignment more than needed, then give back what lies before
-        // the aligned start and after the block.
-        void* mapped = ::mmap(nullptr, blockSize_ + BlockAlignment, PROT_READ | PROT_WRITE,
-                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (mapped == MAP_FAILED)
+    std::size_t at = blockUsed_;
+    if (at % PageBytes == 0 || bytes > PageBytes - at % PageBytes)
+        at = RoundUpToPage(at) + PageHeader;
+    if (blocks_.empty() || at + bytes > blockSize_) {
+        const std::size_t grown =
+            blocks_.empty() ? PageBytes : std::min(blockSize_ * 2, MaxBlockBytes);
+        blockSize_ = std::max(grown, RoundUpToPage(PageHeader + bytes));
+        char* block = static_cast<char*>(std::aligned_alloc(PageBytes, blockSize_));
+        if (!block)
             throw std::bad_alloc();
-        const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-        const auto aligned = (start + BlockAlignment - 1) & ~(std::uintptr_t{BlockAlignment} - 1);
-        if (aligned > start)
-            ::munmap(mapped, aligned - start);
-        if (const std::size_t after = BlockAlignment - (aligned - start))
-            ::munmap(reinterpret_cast<char*>(aligned + blockSize_), after);
-        char* block = reinterpret_cast<char*>(aligned);
-        blocks_.emplace_back(block, FreeBlock{blockSize_});
-        const Catalog* catalog = catalogs_.back().get();
-        std::memcpy(block, &catalog, sizeof catalog);
-        blockUsed_ = BlockHeader;
+        blocks_.emplace_back(block);
+        at = PageHeader;
     }
-    char* at = blocks_.back().get() + blockUsed_;
-    blockUsed_ += bytes;
-    return at;
+    char* base = blocks_.back().get();
+    if (at % PageBytes == PageHeader) {
+        const Catalog* catalog = catalogs_.back().get();
+        std::memcpy(base + at - PageHeader, &catalog, sizeof catalog);
+    }
+    blockUsed_ = at + bytes;
+    // No entry may start in the pages a long one runs into: they have no header.
+    if ((at + bytes - 1) / PageBytes != at / PageBytes)
+        blockUsed_ = RoundUpToPage(blockUsed_);
+    return base + at;
 }
 
 void ResultList::BeginCatalog(std::string_view diskName, std::string_view diskNumber) {
     catalogs_.push_back(
         std::make_unique<Catalog>(Catalog{std::string(diskName), std::string(diskNumber)}));
-    blockUsed_ = blockSize_; // the new catalog's entries start a block of their own
+    blockUsed_ = RoundUpToPage(blockUsed_); // the new catalog's entries start a page of their own
 }
 
 // An entry is its five texts (name, directory, size, date, time), each after
@@ -144,8 +150,8 @@ void ResultList::Append(std::string_view name, std::string_view directory, std::
 
 ResultEntry ResultList::Decode(const char* at) {
     const Catalog* catalog = nullptr;
-    const auto block = reinterpret_cast<std::uintptr_t>(at) & ~(std::uintptr_t{BlockAlignment} - 1);
-    std::memcpy(&catalog, reinterpret_cast<const char*>(block), sizeof catalog);
+    const auto page = reinterpret_cast<std::uintptr_t>(at) & ~(std::uintptr_t{PageBytes} - 1);
+    std::memcpy(&catalog, reinterpret_cast<const char*>(page), sizeof catalog);
     ResultEntry entry;
     entry.DiskName = catalog->DiskName;
     entry.DiskNumber = catalog->DiskNumber;

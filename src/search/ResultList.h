@@ -70,16 +70,15 @@ public:
 private:
     struct Catalog;
     struct FreeBlock {
-        std::size_t Size = 0;
         void operator()(char* block) const;
     };
     char* Allocate(std::size_t bytes);
     static ResultEntry Decode(const char* packed);
     Order SortedByText(ResultKey key, bool ascending) const;
 
-    // Entries live in blocks aligned to their size; each block starts with
-    // the address of the catalog its entries come from, so an entry finds its
-    // disk name and number without storing them.
+    // Entries live in page-aligned blocks; each page starts with the address
+    // of the catalog its entries come from, so an entry finds its disk name
+    // and number without storing them.
     std::vector<std::unique_ptr<char[], FreeBlock>> blocks_;
     std::size_t blockUsed_ = 0;
     std::size_t blockSize_ = 0;
