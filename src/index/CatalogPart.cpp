@@ -16,7 +16,10 @@ namespace quillory {
 struct CatalogPart::File {
     int Descriptor = -1;
     std::uint64_t Size = 0;
-    std::string Head; // the tables' views point into it
+    // The file's first LeadBytes, read at once: most parts' head, directories
+    // and keys, so that a search makes one read for them all.
+    std::string Lead;
+    std::string Head; // the head, when it runs past the lead
 
     ~File() {
         if (Descriptor >= 0)
@@ -29,6 +32,8 @@ struct CatalogPart::File {
 // reading the few pieces it needs; nor can a file cut short under a mapping
 // stop the program.
 namespace {
+
+constexpr std::uint64_t LeadBytes = 16384;
 
 std::uint32_t Fixed32At(std::string_view table, std::size_t offset) {
     std::uint32_t value = 0;
@@ -87,22 +92,21 @@ std::vector<bool> NamesHolding(const std::string& names, const std::uint32_t* le
 
 std::optional<CatalogPart> CatalogPart::Open(const std::string& path) {
     auto file = std::make_shared<File>();
-    file->Descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    file->Descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     struct stat status {};
     if (file->Descriptor < 0 || ::fstat(file->Descriptor, &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
     file->Size = static_cast<std::uint64_t>(status.st_size);
     CatalogPart part;
-    part.file_ = std::move(file);
+    part.file_ = file;
+    part.ReadAt(0, std::min(LeadBytes, file->Size), file->Lead);
     std::string bytes;
-    part.ReadAt(0, PartPreambleBytes, bytes);
-    ByteReader preamble(bytes);
+    ByteReader preamble(part.Read(0, PartPreambleBytes, bytes));
     if (preamble.Bytes(PartMagic.size()) != PartMagic)
         throw DamagedPart();
     const std::uint64_t headLength = preamble.Fixed64();
     const std::uint64_t headCheck = preamble.Fixed64();
-    std::string& head = std::const_pointer_cast<File>(part.file_)->Head;
-    part.ReadAt(PartPreambleBytes, headLength, head);
+    const std::string_view head = part.Read(PartPreambleBytes, headLength, file->Head);
     if (CheckOf(head) != headCheck)
         throw DamagedPart();
     part.ReadHead(head);
@@ -111,9 +115,18 @@ std::optional<CatalogPart> CatalogPart::Open(const std::string& path) {
         section->Offset = offset;
         offset += section->Length;
     }
-    if (offset != part.file_->Size)
+    if (offset != file->Size)
         throw DamagedPart();
     return part;
+}
+
+std::string_view CatalogPart::Read(std::uint64_t offset, std::uint64_t length,
+                                   std::string& buffer) const {
+    const std::string& lead = file_->Lead;
+    if (offset <= lead.size() && length <= lead.size() - offset)
+        return std::string_view(lead).substr(offset, length);
+    ReadAt(offset, length, buffer);
+    return buffer;
 }
 
 void CatalogPart::ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const {
@@ -181,9 +194,10 @@ std::string CatalogPart::PostingsOf(std::uint32_t key) const {
     if (keysBegin > keysEnd || keysEnd > keys_.Length || listsBegin > listsEnd ||
         listsEnd > postings_.Length)
         throw DamagedPart();
-    std::string group, lists;
-    ReadAt(keys_.Offset + keysBegin, keysEnd - keysBegin, group);
-    ReadAt(postings_.Offset + listsBegin, listsEnd - listsBegin, lists);
+    std::string groupBuffer, listsBuffer;
+    const std::string_view group = Read(keys_.Offset + keysBegin, keysEnd - keysBegin, groupBuffer);
+    const std::string_view lists =
+        Read(postings_.Offset + listsBegin, listsEnd - listsBegin, listsBuffer);
     if (GroupCheck(group, lists) != Fixed32At(groupTable_, entry + 12))
         throw DamagedPart();
     ByteReader keys(group);
@@ -217,7 +231,7 @@ CatalogPart::CandidateBlocks(const std::vector<std::uint32_t>& keys) const {
     return blocks;
 }
 
-void CatalogPart::ReadBlock(std::uint32_t block, std::string& out) const {
+std::string_view CatalogPart::ReadBlock(std::uint32_t block, std::string& buffer) const {
     const std::size_t entry = std::size_t{block} * BlockEntryBytes;
     const std::uint32_t begin = Fixed32At(blockTable_, entry);
     const std::uint32_t end = block + 1 < blockCount_
@@ -225,18 +239,19 @@ void CatalogPart::ReadBlock(std::uint32_t block, std::string& out) const {
                                   : static_cast<std::uint32_t>(blocks_.Length);
     if (begin >= end || end > blocks_.Length)
         throw DamagedPart();
-    ReadAt(blocks_.Offset + begin, end - begin, out);
-    if (!Checked(out, Fixed32At(blockTable_, entry + 4)))
+    const std::string_view bytes = Read(blocks_.Offset + begin, end - begin, buffer);
+    if (!Checked(bytes, Fixed32At(blockTable_, entry + 4)))
         throw DamagedPart();
+    return bytes;
 }
 
 void CatalogPart::CheckDirectories() const {
     if (dirsRead_)
         return;
-    ReadAt(dirs_.Offset, dirs_.Length, dirBytes_);
-    if (CheckOf(dirBytes_) != dirsCheck_)
+    const std::string_view dirs = Read(dirs_.Offset, dirs_.Length, dirBytes_);
+    if (CheckOf(dirs) != dirsCheck_)
         throw DamagedPart();
-    ByteReader reader(dirBytes_);
+    ByteReader reader(dirs);
     const std::uint64_t suffixCount = reader.Varint();
     if (suffixCount >= SIZE_MAX / 8)
         throw DamagedPart();
@@ -275,9 +290,8 @@ void CatalogPart::AppendDirectory(std::uint32_t number, std::string& out) const 
 void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consumer,
                                 std::string_view nameText) const {
     CheckDirectories();
-    std::string bytes;
-    ReadBlock(block, bytes);
-    ByteReader reader(bytes);
+    std::string buffer;
+    ByteReader reader(ReadBlock(block, buffer));
     const std::uint64_t count = reader.Varint();
     const std::uint64_t expected =
         std::min<std::uint64_t>(BlockRecords, recordCount_ - std::uint64_t{block} * BlockRecords);

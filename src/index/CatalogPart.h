@@ -47,11 +47,14 @@ private:
     struct File;
     CatalogPart() = default;
     void ReadHead(std::string_view head);
+    // `length` bytes of the file at `offset`: in the lead when they are
+    // there, else read into `buffer`.
+    std::string_view Read(std::uint64_t offset, std::uint64_t length, std::string& buffer) const;
     // `length` bytes of the file at `offset`, into `out`.
     void ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const;
     void CheckDirectories() const;
     std::string PostingsOf(std::uint32_t key) const;
-    void ReadBlock(std::uint32_t block, std::string& out) const;
+    std::string_view ReadBlock(std::uint32_t block, std::string& buffer) const;
     void AppendDirectory(std::uint32_t number, std::string& out) const;
 
     std::shared_ptr<const File> file_;
