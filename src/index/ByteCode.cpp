@@ -132,7 +132,17 @@ std::string ByteCode::Writer::Finish() {
     return std::move(out_);
 }
 
-void ByteCode::Decode(std::string_view bits, std::size_t count, std::string& out) const {
+void ByteCode::Decode(std::string_view bits, std::size_t count, std::string& out,
+                      std::string* upper) const {
+    if (upper)
+        DecodeInto<true>(bits, count, out, *upper);
+    else
+        DecodeInto<false>(bits, count, out, out);
+}
+
+template <bool Upper>
+void ByteCode::DecodeInto(std::string_view bits, std::size_t count, std::string& out,
+                          std::string& upper) const {
     const auto* next = reinterpret_cast<const unsigned char*>(bits.data());
     const auto* const end = next + bits.size();
     std::uint64_t window = 0; // the next bits, highest first
@@ -141,6 +151,12 @@ void ByteCode::Decode(std::string_view bits, std::size_t count, std::string& out
     const std::size_t start = out.size();
     out.resize(start + count);
     char* put = out.data() + start;
+    char* putUpper = nullptr;
+    if constexpr (Upper) {
+        const std::size_t upperStart = upper.size();
+        upper.resize(upperStart + count);
+        putUpper = upper.data() + upperStart;
+    }
     for (std::size_t i = 0; i < count;) {
         // Refill eight bytes at a time while they last, then byte by byte
         // (past the end with zeros, which the count of bits used catches).
@@ -161,7 +177,10 @@ void ByteCode::Decode(std::string_view bits, std::size_t count, std::string& out
             if (length == 0)
                 throw DamagedPart();
             used += length;
-            *put++ = static_cast<char>(entry & 0xFF);
+            const unsigned byte = entry & 0xFF;
+            *put++ = static_cast<char>(byte);
+            if constexpr (Upper)
+                *putUpper++ = static_cast<char>(byte - 'a' < 26u ? byte - 'a' + 'A' : byte);
             window <<= length;
             held -= length;
         }

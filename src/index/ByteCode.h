@@ -40,13 +40,19 @@ public:
         unsigned pendingBits_ = 0;
     };
 
-    // Appends to `out` the `count` bytes whose codes begin `bits`; raises
-    // DamagedPart on a bit pattern that is no code or on running out of bits.
-    void Decode(std::string_view bits, std::size_t count, std::string& out) const;
+    // Appends to `out` the `count` bytes whose codes begin `bits`, and to
+    // `upper`, when given, the same bytes with their ASCII letters
+    // upper-cased; raises DamagedPart on a bit pattern that is no code or on
+    // running out of bits.
+    void Decode(std::string_view bits, std::size_t count, std::string& out,
+                std::string* upper = nullptr) const;
 
 private:
     ByteCode() = default;
     void AssignCodes();
+    template <bool Upper>
+    void DecodeInto(std::string_view bits, std::size_t count, std::string& out,
+                    std::string& upper) const;
 
     std::array<std::uint8_t, 256> lengths_{};
     std::array<std::uint16_t, 256> codes_{};

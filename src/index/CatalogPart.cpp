@@ -1,6 +1,5 @@
 #include "index/CatalogPart.h"
 
-#include "common/AsciiUpper.h"
 #include "index/ByteReader.h"
 #include "index/PartFormat.h"
 
@@ -18,7 +17,8 @@ struct CatalogPart::File {
     std::uint64_t Size = 0;
     // The file's first LeadBytes, read at once: most parts' head, directories
     // and keys, so that a search makes one read for them all.
-    std::string Lead;
+    std::unique_ptr<char[]> Lead;
+    std::string_view LeadBytes;
     std::string Head; // the head, when it runs past the lead
 
     ~File() {
@@ -33,7 +33,7 @@ struct CatalogPart::File {
 // stop the program.
 namespace {
 
-constexpr std::uint64_t LeadBytes = 16384;
+constexpr std::uint64_t LeadLength = 16384;
 
 std::uint32_t Fixed32At(std::string_view table, std::size_t offset) {
     std::uint32_t value = 0;
@@ -67,15 +67,13 @@ void CountBlocks(std::string_view list, std::uint32_t blockCount,
     }
 }
 
-// Which of the names packed one after another in `names` (of `lengths`)
-// hold `text` with their ASCII letters upper-cased: the text is looked for
-// once in all of them rather than in each name apart.
-std::vector<bool> NamesHolding(const std::string& names, const std::uint32_t* lengths,
-                               std::size_t count, std::string_view text) {
-    std::vector<bool> holding(count, false);
-    if (text.empty())
-        return holding;
-    const std::string upper = AsciiUpper(names);
+// Which of the names packed one after another in `upper` (of `lengths`),
+// their ASCII letters upper-cased, hold `text`, a bit for each: the text is
+// looked for once in all of them rather than in each name apart.
+std::uint64_t NamesHolding(std::string_view upper, const std::uint32_t* lengths, std::size_t count,
+                           std::string_view text) {
+    static_assert(BlockRecords <= 64);
+    std::uint64_t holding = 0;
     std::size_t record = 0;
     std::size_t recordEnd = count > 0 ? lengths[0] : 0;
     for (std::size_t at = upper.find(text); at != std::string::npos;
@@ -83,7 +81,7 @@ std::vector<bool> NamesHolding(const std::string& names, const std::uint32_t* le
         while (at >= recordEnd && record + 1 < count)
             recordEnd += lengths[++record];
         if (at + text.size() <= recordEnd)
-            holding[record] = true;
+            holding |= std::uint64_t{1} << record;
     }
     return holding;
 }
@@ -99,7 +97,10 @@ std::optional<CatalogPart> CatalogPart::Open(const std::string& path) {
     file->Size = static_cast<std::uint64_t>(status.st_size);
     CatalogPart part;
     part.file_ = file;
-    part.ReadAt(0, std::min(LeadBytes, file->Size), file->Lead);
+    const auto leadLength = static_cast<std::size_t>(std::min(LeadLength, file->Size));
+    file->Lead = std::make_unique_for_overwrite<char[]>(leadLength);
+    part.ReadInto(0, leadLength, file->Lead.get());
+    file->LeadBytes = std::string_view(file->Lead.get(), leadLength);
     std::string bytes;
     ByteReader preamble(part.Read(0, PartPreambleBytes, bytes));
     if (preamble.Bytes(PartMagic.size()) != PartMagic)
@@ -122,9 +123,9 @@ std::optional<CatalogPart> CatalogPart::Open(const std::string& path) {
 
 std::string_view CatalogPart::Read(std::uint64_t offset, std::uint64_t length,
                                    std::string& buffer) const {
-    const std::string& lead = file_->Lead;
+    const std::string_view lead = file_->LeadBytes;
     if (offset <= lead.size() && length <= lead.size() - offset)
-        return std::string_view(lead).substr(offset, length);
+        return lead.substr(offset, length);
     ReadAt(offset, length, buffer);
     return buffer;
 }
@@ -133,9 +134,13 @@ void CatalogPart::ReadAt(std::uint64_t offset, std::uint64_t length, std::string
     if (offset > file_->Size || length > file_->Size - offset)
         throw DamagedPart();
     out.resize(static_cast<std::size_t>(length));
+    ReadInto(offset, out.size(), out.data());
+}
+
+void CatalogPart::ReadInto(std::uint64_t offset, std::size_t length, char* out) const {
     std::size_t done = 0;
-    while (done < out.size()) {
-        const ssize_t got = ::pread(file_->Descriptor, out.data() + done, out.size() - done,
+    while (done < length) {
+        const ssize_t got = ::pread(file_->Descriptor, out + done, length - done,
                                     static_cast<off_t>(offset + done));
         if (got <= 0 && !(got < 0 && errno == EINTR))
             throw DamagedPart();
@@ -290,8 +295,8 @@ void CatalogPart::AppendDirectory(std::uint32_t number, std::string& out) const 
 void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consumer,
                                 std::string_view nameText) const {
     CheckDirectories();
-    std::string buffer;
-    ByteReader reader(ReadBlock(block, buffer));
+    Scratch& scratch = *scratch_;
+    ByteReader reader(ReadBlock(block, scratch.Block));
     const std::uint64_t count = reader.Varint();
     const std::uint64_t expected =
         std::min<std::uint64_t>(BlockRecords, recordCount_ - std::uint64_t{block} * BlockRecords);
@@ -303,18 +308,22 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
     std::size_t nameBytes = 0;
     for (std::size_t i = 0; i < n; ++i)
         nameBytes += lengths[i] = packedLengths[i];
-    std::string names;
-    code_->Decode(reader.Bytes(reader.Varint()), nameBytes, names);
+    std::string& names = scratch.Names;
+    names.clear();
+    scratch.Upper.clear();
+    code_->Decode(reader.Bytes(reader.Varint()), nameBytes, names,
+                  nameText.empty() ? nullptr : &scratch.Upper);
     const PackedArray dirNumbers(reader, n);
     const PackedArray dates(reader, n);
     const PackedArray times(reader, n);
     std::uint64_t sizes[BlockRecords];
     for (std::size_t i = 0; i < n; ++i)
         sizes[i] = reader.Varint();
-    const std::vector<bool> named = NamesHolding(names, lengths, n, nameText);
+    const std::uint64_t named =
+        nameText.empty() ? 0 : NamesHolding(scratch.Upper, lengths, n, nameText);
     // The texts of other forms follow in record order, so each record's are
     // passed over even when the record is not handed over.
-    std::string directory;
+    std::string& directory = scratch.Directory;
     CatalogRecordView record;
     std::size_t nameAt = 0;
     for (std::size_t i = 0; i < n; ++i) {
@@ -325,7 +334,7 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
             if ((field == 0 ? dates[i] : field == 1 ? times[i] : sizes[i]) == 0)
                 texts[field] = reader.Bytes(reader.Varint());
         }
-        if (!nameText.empty() && !named[i])
+        if (!nameText.empty() && !(named >> i & 1))
             continue;
         char dateBuffer[16], timeBuffer[16], sizeBuffer[24];
         record.Lines[1] = name;

@@ -52,12 +52,19 @@ private:
     std::string_view Read(std::uint64_t offset, std::uint64_t length, std::string& buffer) const;
     // `length` bytes of the file at `offset`, into `out`.
     void ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const;
+    // The same into `length` bytes at `out`, which the file must hold.
+    void ReadInto(std::uint64_t offset, std::size_t length, char* out) const;
     void CheckDirectories() const;
     std::string PostingsOf(std::uint32_t key) const;
     std::string_view ReadBlock(std::uint32_t block, std::string& buffer) const;
     void AppendDirectory(std::uint32_t number, std::string& out) const;
 
     std::shared_ptr<const File> file_;
+    // Room a block's reading reuses, so that a search allocates nothing per block.
+    struct Scratch {
+        std::string Block, Names, Upper, Directory;
+    };
+    std::unique_ptr<Scratch> scratch_ = std::make_unique<Scratch>();
     CatalogIdentity identity_;
     std::int64_t readAt_ = 0;
     std::uint64_t recordCount_ = 0;
