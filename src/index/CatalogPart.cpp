@@ -321,20 +321,28 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
         sizes[i] = reader.Varint();
     const std::uint64_t named =
         nameText.empty() ? 0 : NamesHolding(scratch.Upper, lengths, n, nameText);
-    // The texts of other forms follow in record order, so each record's are
-    // passed over even when the record is not handed over.
+    // The texts of other forms follow in record order, so where a block has
+    // any, each record's are passed over even when it is not handed over.
+    const bool anyTexts = reader.Left() > 0;
     std::string& directory = scratch.Directory;
     CatalogRecordView record;
     std::size_t nameAt = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const std::string_view name = std::string_view(names).substr(nameAt, lengths[i]);
         nameAt += lengths[i];
+        const bool wanted = nameText.empty() || (named >> i & 1);
+        if (!wanted && !anyTexts)
+            continue;
+        const std::uint64_t codes[3] = {dates[i], times[i], sizes[i]};
         std::string_view texts[3];
         for (int field = 0; field < 3; ++field) {
-            if ((field == 0 ? dates[i] : field == 1 ? times[i] : sizes[i]) == 0)
-                texts[field] = reader.Bytes(reader.Varint());
+            if (codes[field] != 0)
+                continue;
+            if (!anyTexts)
+                throw DamagedPart();
+            texts[field] = reader.Bytes(reader.Varint());
         }
-        if (!nameText.empty() && !(named >> i & 1))
+        if (!wanted)
             continue;
         char dateBuffer[16], timeBuffer[16], sizeBuffer[24];
         record.Lines[1] = name;
@@ -343,9 +351,11 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
         directory.clear();
         AppendDirectory(dirNumbers[i], directory);
         record.Lines[2] = directory;
-        record.Lines[3] = dates[i] ? DateText(dates[i], dateBuffer) : texts[0];
-        record.Lines[4] = times[i] ? TimeText(times[i], timeBuffer) : texts[1];
-        record.Lines[5] = sizes[i] ? SizeText(sizes[i], sizeBuffer) : texts[2];
+        record.Lines[3] =
+            codes[0] ? DateText(static_cast<std::uint32_t>(codes[0]), dateBuffer) : texts[0];
+        record.Lines[4] =
+            codes[1] ? TimeText(static_cast<std::uint32_t>(codes[1]), timeBuffer) : texts[1];
+        record.Lines[5] = codes[2] ? SizeText(codes[2], sizeBuffer) : texts[2];
         consumer(record);
     }
     if (reader.Left() != 0)

@@ -104,7 +104,7 @@ void WriteCsv(const ResultRowSource& rows, std::size_t count, ByteOutput& output
         chunk.clear();
     };
     for (std::size_t i = 0; i < count; ++i) {
-        chunk += CsvLine(rows.Row(i));
+        AppendCsvLine(rows.Row(i), chunk);
         if (chunk.size() >= (64 << 10))
             put();
     }

@@ -2,9 +2,8 @@
 
 namespace quillory {
 
-std::string CsvLine(const ResultRow& cells) {
+void AppendCsvLine(const ResultRow& cells, std::string& line) {
     constexpr std::size_t TimeLength = 8;
-    std::string line;
     for (std::size_t i = 0; i < 5; ++i) {
         line += cells[i];
         line += ", ";
@@ -15,7 +14,6 @@ std::string CsvLine(const ResultRow& cells) {
     line += ',';
     line.append(dateTime, split);
     line += "\r\n";
-    return line;
 }
 
 } // namespace quillory

@@ -16,6 +16,13 @@ using test::ErrorText;
 using test::ReadFile;
 using test::WriteFile;
 
+std::string CsvLine(const ResultRow& cells) {
+    std::string line = "kept";
+    AppendCsvLine(cells, line);
+    EXPECT_EQ(line.substr(0, 4), "kept");
+    return line.substr(4);
+}
+
 const ResultRow Readme = {"readme.txt", "\\docs\\", "Backup",
                           "3",          "1024",     "5/3/2003       10:04:00"};
 
