@@ -242,6 +242,12 @@ TEST_F(SearchIndexTest, DamagedTruncatedAndForeignPartsArePassedOver) {
         IndexDatabase(database);
         EXPECT_TRUE(SearchIndex(database.Path).CurrentPart(JoinedPath({"Disk", "1"})));
     }
+    // A FIFO or a directory in a part's place: the search neither waits nor fails.
+    for (const bool fifo : {true, false}) {
+        std::filesystem::remove_all(parts[0]);
+        ASSERT_EQ(fifo ? ::mkfifo(parts[0].c_str(), 0600) : ::mkdir(parts[0].c_str(), 0700), 0);
+        ExpectIndexedEqualsRead(3);
+    }
 }
 
 TEST_F(SearchIndexTest, TwoProcessesBuildingTheSameIndexLeaveSoundParts) {
