@@ -3,10 +3,8 @@
 namespace quillory {
 
 std::string AsciiUpper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
+    for (char& c : text)
+        c = AsciiUpper(c);
     return text;
 }
 

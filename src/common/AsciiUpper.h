@@ -8,4 +8,9 @@ namespace quillory {
 // is: searches fold only these, whatever the locale.
 std::string AsciiUpper(std::string text);
 
+// The same for one byte, for loops that upper-case as they go.
+inline char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 } // namespace quillory

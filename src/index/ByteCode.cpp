@@ -1,5 +1,6 @@
 #include "index/ByteCode.h"
 
+#include "common/AsciiUpper.h"
 #include "index/ByteReader.h"
 
 #include <algorithm>
@@ -177,10 +178,10 @@ void ByteCode::DecodeInto(std::string_view bits, std::size_t count, std::string&
             if (length == 0)
                 throw DamagedPart();
             used += length;
-            const unsigned byte = entry & 0xFF;
-            *put++ = static_cast<char>(byte);
+            const auto byte = static_cast<char>(entry & 0xFF);
+            *put++ = byte;
             if constexpr (Upper)
-                *putUpper++ = static_cast<char>(byte - 'a' < 26u ? byte - 'a' + 'A' : byte);
+                *putUpper++ = AsciiUpper(byte);
             window <<= length;
             held -= length;
         }

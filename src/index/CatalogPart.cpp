@@ -15,11 +15,11 @@ namespace quillory {
 struct CatalogPart::File {
     int Descriptor = -1;
     std::uint64_t Size = 0;
-    // The file's first LeadBytes, read at once: most parts' head, directories
-    // and keys, so that a search makes one read for them all.
+    // The file's first LeadLength bytes, read at once: most parts' head,
+    // directories and keys, so that a search makes one read for them all.
     std::unique_ptr<char[]> Lead;
-    std::string_view LeadBytes;
-    std::string Head; // the head, when it runs past the lead
+    std::string_view LeadBytes; // over Lead
+    std::string Head;           // the head, when it runs past the lead
 
     ~File() {
         if (Descriptor >= 0)
@@ -295,7 +295,7 @@ void CatalogPart::AppendDirectory(std::uint32_t number, std::string& out) const 
 void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consumer,
                                 std::string_view nameText) const {
     CheckDirectories();
-    Scratch& scratch = *scratch_;
+    Scratch& scratch = scratch_;
     ByteReader reader(ReadBlock(block, scratch.Block));
     const std::uint64_t count = reader.Varint();
     const std::uint64_t expected =

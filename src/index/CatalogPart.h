@@ -64,7 +64,7 @@ private:
     struct Scratch {
         std::string Block, Names, Upper, Directory;
     };
-    std::unique_ptr<Scratch> scratch_ = std::make_unique<Scratch>();
+    mutable Scratch scratch_;
     CatalogIdentity identity_;
     std::int64_t readAt_ = 0;
     std::uint64_t recordCount_ = 0;
