@@ -133,61 +133,119 @@ std::string ByteCode::Writer::Finish() {
     return std::move(out_);
 }
 
-void ByteCode::Decode(std::string_view bits, std::size_t count, std::string& out,
-                      std::string* upper) const {
+namespace {
+
+// One stream being decoded: its bits not yet read, the next of them in
+// `Window` (highest first), and where its bytes go.
+struct StreamState {
+    const unsigned char* Next = nullptr;
+    const unsigned char* End = nullptr;
+    std::uint64_t Window = 0;
+    unsigned Held = 0;
+    unsigned Padding = 0; // zero bits put in the window past the end
+    std::size_t Left = 0;
+    char* Put = nullptr;
+};
+
+// Fills the window to at least 56 bits: eight bytes at a time while they
+// last, then byte by byte (past the end with zeros, which the count of bits
+// used catches).
+inline void Refill(StreamState& stream) {
+    if (stream.End - stream.Next >= 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, stream.Next, sizeof word);
+        stream.Window |= __builtin_bswap64(word) >> stream.Held;
+        stream.Next += (63 - stream.Held) / 8;
+        stream.Held |= 56;
+        return;
+    }
+    for (; stream.Held <= 56; stream.Held += 8) {
+        const bool more = stream.Next < stream.End;
+        stream.Window |= static_cast<std::uint64_t>(more ? *stream.Next++ : 0)
+                         << (56 - stream.Held);
+        stream.Padding += more ? 0 : 8;
+    }
+}
+
+// Decodes one byte, from a window of at least MaxLength bits; its upper-cased
+// copy goes `upperOffset` bytes further on.
+template <bool Upper, unsigned MaxLength>
+inline void DecodeOne(const std::uint16_t* table, StreamState& stream, std::ptrdiff_t upperOffset) {
+    const std::uint16_t entry = table[stream.Window >> (64 - MaxLength)];
+    const unsigned length = entry >> 8;
+    if (length == 0)
+        throw DamagedPart();
+    const auto byte = static_cast<char>(entry & 0xFF);
+    *stream.Put = byte;
+    if constexpr (Upper)
+        stream.Put[upperOffset] = AsciiUpper(byte);
+    ++stream.Put;
+    stream.Window <<= length;
+    stream.Held -= length;
+}
+
+} // namespace
+
+void ByteCode::Decode(std::span<const CodedStream, Streams> streams, char* out, char* upper) const {
     if (upper)
-        DecodeInto<true>(bits, count, out, *upper);
+        DecodeInto<true>(streams, out, upper);
     else
-        DecodeInto<false>(bits, count, out, out);
+        DecodeInto<false>(streams, out, nullptr);
 }
 
 template <bool Upper>
-void ByteCode::DecodeInto(std::string_view bits, std::size_t count, std::string& out,
-                          std::string& upper) const {
-    const auto* next = reinterpret_cast<const unsigned char*>(bits.data());
-    const auto* const end = next + bits.size();
-    std::uint64_t window = 0; // the next bits, highest first
-    unsigned held = 0;
-    std::uint64_t used = 0;
-    const std::size_t start = out.size();
-    out.resize(start + count);
-    char* put = out.data() + start;
-    char* putUpper = nullptr;
-    if constexpr (Upper) {
-        const std::size_t upperStart = upper.size();
-        upper.resize(upperStart + count);
-        putUpper = upper.data() + upperStart;
+void ByteCode::DecodeInto(std::span<const CodedStream, Streams> streams, char* out,
+                          char* upper) const {
+    std::array<StreamState, Streams> states;
+    std::size_t at = 0;
+    for (std::size_t s = 0; s < Streams; ++s) {
+        StreamState& state = states[s];
+        state.Next = reinterpret_cast<const unsigned char*>(streams[s].Bits.data());
+        state.End = state.Next + streams[s].Bits.size();
+        state.Left = streams[s].Count;
+        state.Put = out + at;
+        at += streams[s].Count;
     }
-    for (std::size_t i = 0; i < count;) {
-        // Refill eight bytes at a time while they last, then byte by byte
-        // (past the end with zeros, which the count of bits used catches).
-        if (end - next >= 8) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, next, sizeof word);
-            window |= __builtin_bswap64(word) >> held;
-            next += (63 - held) / 8;
-            held |= 56;
-        } else {
-            for (; held <= 56; held += 8)
-                window |= static_cast<std::uint64_t>(next < end ? *next++ : 0) << (56 - held);
+    const std::ptrdiff_t upperOffset = Upper ? upper - out : 0;
+    const std::uint16_t* const table = table_.data();
+    // A full window holds PerRefill codes; while every stream has that many
+    // bytes to come, one byte of each is decoded in turn. The streams are
+    // copied out of the array so that they live in registers: the bytes
+    // written through a char pointer could otherwise be the array itself.
+    constexpr unsigned PerRefill = 56 / MaxLength;
+    static_assert(Streams == 4);
+    StreamState a = states[0], b = states[1], c = states[2], d = states[3];
+    for (std::size_t rounds = std::min({a.Left, b.Left, c.Left, d.Left}) / PerRefill; rounds > 0;
+         rounds = std::min({a.Left, b.Left, c.Left, d.Left}) / PerRefill) {
+        for (std::size_t round = 0; round < rounds; ++round) {
+            Refill(a);
+            Refill(b);
+            Refill(c);
+            Refill(d);
+            for (unsigned k = 0; k < PerRefill; ++k) {
+                DecodeOne<Upper, MaxLength>(table, a, upperOffset);
+                DecodeOne<Upper, MaxLength>(table, b, upperOffset);
+                DecodeOne<Upper, MaxLength>(table, c, upperOffset);
+                DecodeOne<Upper, MaxLength>(table, d, upperOffset);
+            }
         }
-        // At least 56 bits are held: enough for several codes.
-        for (; held >= MaxLength && i < count; ++i) {
-            const std::uint16_t entry = table_[window >> (64 - MaxLength)];
-            const unsigned length = entry >> 8;
-            if (length == 0)
-                throw DamagedPart();
-            used += length;
-            const auto byte = static_cast<char>(entry & 0xFF);
-            *put++ = byte;
-            if constexpr (Upper)
-                *putUpper++ = AsciiUpper(byte);
-            window <<= length;
-            held -= length;
-        }
+        for (StreamState* state : {&a, &b, &c, &d})
+            state->Left -= rounds * PerRefill;
     }
-    if (used > std::uint64_t{bits.size()} * 8)
-        throw DamagedPart();
+    states = {a, b, c, d};
+    for (std::size_t s = 0; s < Streams; ++s) {
+        StreamState& state = states[s];
+        for (; state.Left > 0; --state.Left) {
+            if (state.Held < MaxLength)
+                Refill(state);
+            DecodeOne<Upper, MaxLength>(table, state, upperOffset);
+        }
+        const std::uint64_t used = std::uint64_t{streams[s].Bits.size()} * 8 -
+                                   static_cast<std::uint64_t>(state.End - state.Next) * 8 +
+                                   state.Padding - state.Held;
+        if (used > std::uint64_t{streams[s].Bits.size()} * 8)
+            throw DamagedPart();
+    }
 }
 
 } // namespace quillory

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -40,19 +42,28 @@ public:
         unsigned pendingBits_ = 0;
     };
 
-    // Appends to `out` the `count` bytes whose codes begin `bits`, and to
-    // `upper`, when given, the same bytes with their ASCII letters
-    // upper-cased; raises DamagedPart on a bit pattern that is no code or on
-    // running out of bits.
-    void Decode(std::string_view bits, std::size_t count, std::string& out,
-                std::string* upper = nullptr) const;
+    // Names are coded as Streams streams side by side, each a run of whole
+    // names: the bytes of one stream depend on each other (where a code
+    // ends, the next begins), those of different streams do not, so a
+    // reader decodes all of them at once.
+    static constexpr std::size_t Streams = 4;
+    struct CodedStream {
+        std::string_view Bits;
+        std::size_t Count = 0; // the bytes it holds
+    };
+
+    // Writes the bytes of `streams`, one stream after another, to `out`, and
+    // to `upper`, when given, the same bytes with their ASCII letters
+    // upper-cased; `out` and `upper` have room for them all. Raises
+    // DamagedPart on a bit pattern that is no code or on running out of bits.
+    void Decode(std::span<const CodedStream, Streams> streams, char* out,
+                char* upper = nullptr) const;
 
 private:
     ByteCode() = default;
     void AssignCodes();
     template <bool Upper>
-    void DecodeInto(std::string_view bits, std::size_t count, std::string& out,
-                    std::string& upper) const;
+    void DecodeInto(std::span<const CodedStream, Streams> streams, char* out, char* upper) const;
 
     std::array<std::uint8_t, 256> lengths_{};
     std::array<std::uint16_t, 256> codes_{};

@@ -4,6 +4,7 @@
 #include "index/PartFormat.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -154,7 +155,7 @@ void CatalogPart::ReadHead(std::string_view head) {
     recordCount_ = reader.Fixed64();
     reader.Fixed64(); // the catalog's text size, which only making the part needs
     allTimesCoded_ = reader.Bytes(1)[0] != 0;
-    code_ = ByteCode::FromLengths(reader.Bytes(256));
+    codeLengths_ = reader.Bytes(256);
     // The sections' lengths, as views to be placed once the head is read.
     const std::uint64_t dirsLength = reader.Fixed64();
     dirsCheck_ = reader.Fixed64();
@@ -308,11 +309,18 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
     std::size_t nameBytes = 0;
     for (std::size_t i = 0; i < n; ++i)
         nameBytes += lengths[i] = packedLengths[i];
+    std::array<ByteCode::CodedStream, NameStreams> streams;
+    for (std::size_t s = 0; s < NameStreams; ++s) {
+        streams[s].Bits = reader.Bytes(reader.Varint());
+        for (std::size_t i = NameStreamFirst(s, n); i < NameStreamFirst(s + 1, n); ++i)
+            streams[s].Count += lengths[i];
+    }
+    if (!code_)
+        code_ = ByteCode::FromLengths(codeLengths_);
     std::string& names = scratch.Names;
-    names.clear();
-    scratch.Upper.clear();
-    code_->Decode(reader.Bytes(reader.Varint()), nameBytes, names,
-                  nameText.empty() ? nullptr : &scratch.Upper);
+    names.resize(nameBytes);
+    scratch.Upper.resize(nameText.empty() ? 0 : nameBytes);
+    code_->Decode(streams, names.data(), nameText.empty() ? nullptr : scratch.Upper.data());
     const PackedArray dirNumbers(reader, n);
     const PackedArray dates(reader, n);
     const PackedArray times(reader, n);

@@ -69,7 +69,9 @@ private:
     std::int64_t readAt_ = 0;
     std::uint64_t recordCount_ = 0;
     bool allTimesCoded_ = false;
-    std::optional<ByteCode> code_;
+    // The name code, made from its lengths once a block's names are first read.
+    std::string_view codeLengths_;
+    mutable std::optional<ByteCode> code_;
     // Where each section begins in the file, and its length.
     struct Section {
         std::uint64_t Offset = 0;

@@ -148,12 +148,14 @@ std::string PartBuilder::EncodeBlock(std::size_t first, std::size_t last, const 
                                      const std::vector<std::uint32_t>& directoryNumbers,
                                      bool& allTimesCoded) const {
     std::vector<std::uint32_t> lengths, dirNumbers, dates, times;
-    ByteCode::Writer names(code);
+    std::vector<ByteCode::Writer> names(NameStreams, ByteCode::Writer(code));
     std::string sizes, texts;
-    for (std::size_t i = first; i < last; ++i) {
+    for (std::size_t i = first, stream = 0; i < last; ++i) {
         const Record& record = records_[i];
         lengths.push_back(static_cast<std::uint32_t>(record.Name.size()));
-        names.Add(record.Name);
+        while (i - first >= NameStreamFirst(stream + 1, last - first))
+            ++stream;
+        names[stream].Add(record.Name);
         dirNumbers.push_back(directoryNumbers[record.Directory]);
         dates.push_back(DateCode(record.Date));
         times.push_back(TimeCode(record.Time));
@@ -171,7 +173,8 @@ std::string PartBuilder::EncodeBlock(std::size_t first, std::size_t last, const 
     std::string out;
     AppendVarint(out, last - first);
     AppendPackedArray(out, lengths);
-    AppendText(out, names.Finish());
+    for (ByteCode::Writer& stream : names)
+        AppendText(out, stream.Finish());
     AppendPackedArray(out, dirNumbers);
     AppendPackedArray(out, dates);
     AppendPackedArray(out, times);

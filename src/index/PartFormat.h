@@ -1,5 +1,6 @@
 #pragma once
 
+#include "index/ByteCode.h"
 #include "index/ByteReader.h"
 #include "index/CatalogIdentity.h"
 
@@ -27,18 +28,26 @@ namespace quillory {
 //   postings  for each trigram key, the blocks holding it: block numbers
 //             as differences, or a bitmap when that is shorter
 //   blocks    the records, BlockRecords at a time, in catalog order: the
-//             names in the name code, the directories as numbers, dates,
+//             names in the name code, as NameStreams streams each of a run
+//             of whole names, the directories as numbers, dates,
 //             times and sizes as numbers when they are in the form the
 //             scanner writes them and as their text otherwise
 //
 // Numbers are little-endian. Checks are 64-bit XXH3 hashes, cut to 32 bits
 // in the tables, so that a search verifies exactly the bytes it uses.
-inline constexpr std::string_view PartMagic{"QLYPART\x02", 8};
+inline constexpr std::string_view PartMagic{"QLYPART\x03", 8};
 inline constexpr std::size_t PartPreambleBytes = 24;
 inline constexpr std::uint32_t BlockRecords = 32;
 inline constexpr std::uint32_t KeyGroupSize = 64;
 inline constexpr std::size_t GroupEntryBytes = 16;
 inline constexpr std::size_t BlockEntryBytes = 8;
+inline constexpr std::size_t NameStreams = ByteCode::Streams;
+
+// The first record of a block's name stream `stream`, of a block of `records`
+// records; stream NameStreams begins past the last.
+inline std::size_t NameStreamFirst(std::size_t stream, std::size_t records) {
+    return stream * records / NameStreams;
+}
 
 // A trigram key: three upper-cased bytes and whether they come from the
 // name (0) or the directory (1).
