@@ -45,7 +45,7 @@ std::uint32_t Fixed32At(std::string_view table, std::size_t offset) {
 }
 
 bool Checked(std::string_view bytes, std::uint32_t check) {
-    return static_cast<std::uint32_t>(CheckOf(bytes)) == check;
+    return ShortCheckOf(bytes) == check;
 }
 
 // Marks in `hits` the blocks of one posting list.
@@ -176,7 +176,7 @@ void CatalogPart::ReadHead(std::string_view head) {
     blocks_.Length = blocksLength;
 }
 
-std::string CatalogPart::PostingsOf(std::uint32_t key) const {
+std::optional<CatalogPart::ListPlace> CatalogPart::FindList(std::uint32_t key) const {
     // The group holding the key: the last whose first key is not above it.
     std::size_t low = 0;
     std::size_t high = groupCount_;
@@ -188,50 +188,72 @@ std::string CatalogPart::PostingsOf(std::uint32_t key) const {
             high = middle;
     }
     if (low == 0)
-        return {};
+        return std::nullopt;
     const std::size_t entry = (low - 1) * GroupEntryBytes;
     const bool last = low == groupCount_;
     const std::uint32_t keysBegin = Fixed32At(groupTable_, entry + 4);
     const std::uint32_t keysEnd = last ? static_cast<std::uint32_t>(keys_.Length)
                                        : Fixed32At(groupTable_, entry + GroupEntryBytes + 4);
-    const std::uint32_t listsBegin = Fixed32At(groupTable_, entry + 8);
-    const std::uint32_t listsEnd = last ? static_cast<std::uint32_t>(postings_.Length)
-                                        : Fixed32At(groupTable_, entry + GroupEntryBytes + 8);
-    if (keysBegin > keysEnd || keysEnd > keys_.Length || listsBegin > listsEnd ||
-        listsEnd > postings_.Length)
+    ListPlace place;
+    place.ListsBegin = Fixed32At(groupTable_, entry + 8);
+    place.ListsEnd = last ? postings_.Length : Fixed32At(groupTable_, entry + GroupEntryBytes + 8);
+    place.ListsCheck = Fixed32At(groupTable_, entry + 16);
+    if (keysBegin > keysEnd || keysEnd > keys_.Length || place.ListsBegin > place.ListsEnd ||
+        place.ListsEnd > postings_.Length)
         throw DamagedPart();
-    std::string groupBuffer, listsBuffer;
-    const std::string_view group = Read(keys_.Offset + keysBegin, keysEnd - keysBegin, groupBuffer);
-    const std::string_view lists =
-        Read(postings_.Offset + listsBegin, listsEnd - listsBegin, listsBuffer);
-    if (GroupCheck(group, lists) != Fixed32At(groupTable_, entry + 12))
+    std::string buffer;
+    const std::string_view group = Read(keys_.Offset + keysBegin, keysEnd - keysBegin, buffer);
+    if (!Checked(group, Fixed32At(groupTable_, entry + 12)))
         throw DamagedPart();
     ByteReader keys(group);
-    ByteReader listReader(lists);
     std::uint64_t at = Fixed32At(groupTable_, entry);
+    std::uint64_t listAt = place.ListsBegin;
     while (keys.Left() > 0) {
         at += keys.Varint();
-        const std::string_view list = listReader.Bytes(keys.Varint());
-        if (at == key)
-            return list.empty() ? throw DamagedPart() : std::string(list);
+        place.Length = keys.Varint();
+        if (at == key) {
+            place.Begin = listAt;
+            if (place.Length == 0 || place.Length > place.ListsEnd - place.Begin)
+                throw DamagedPart();
+            return place;
+        }
         if (at > key)
             break;
+        listAt += place.Length;
     }
-    return {};
+    return std::nullopt;
+}
+
+std::string CatalogPart::ReadList(const ListPlace& place) const {
+    std::string buffer;
+    const std::string_view lists =
+        Read(postings_.Offset + place.ListsBegin, place.ListsEnd - place.ListsBegin, buffer);
+    if (!Checked(lists, place.ListsCheck))
+        throw DamagedPart();
+    return std::string(lists.substr(place.Begin - place.ListsBegin, place.Length));
 }
 
 std::vector<std::uint32_t>
 CatalogPart::CandidateBlocks(const std::vector<std::uint32_t>& keys) const {
-    std::vector<std::uint32_t> hits(blockCount_, 0);
+    // The keys' groups say how long each list is without reading it; the
+    // shortest few narrow the blocks down about as well as all of them, and
+    // every candidate is tested record by record anyway.
+    std::vector<ListPlace> places;
     for (std::uint32_t key : keys) {
-        const std::string list = PostingsOf(key);
-        if (list.empty())
+        const std::optional<ListPlace> place = FindList(key);
+        if (!place)
             return {}; // no record holds this trigram
-        CountBlocks(list, blockCount_, hits);
+        places.push_back(*place);
     }
+    std::sort(places.begin(), places.end(),
+              [](const ListPlace& a, const ListPlace& b) { return a.Length < b.Length; });
+    places.resize(std::min(places.size(), MaxListsRead));
+    std::vector<std::uint32_t> hits(blockCount_, 0);
+    for (const ListPlace& place : places)
+        CountBlocks(ReadList(place), blockCount_, hits);
     std::vector<std::uint32_t> blocks;
     for (std::uint32_t block = 0; block < blockCount_; ++block) {
-        if (hits[block] == keys.size())
+        if (hits[block] == places.size())
             blocks.push_back(block);
     }
     return blocks;

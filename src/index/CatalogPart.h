@@ -55,7 +55,18 @@ private:
     // The same into `length` bytes at `out`, which the file must hold.
     void ReadInto(std::uint64_t offset, std::size_t length, char* out) const;
     void CheckDirectories() const;
-    std::string PostingsOf(std::uint32_t key) const;
+    // Where a key's posting list stands: its place in the postings section,
+    // and that of its group's lists, which are checked together.
+    struct ListPlace {
+        std::uint64_t ListsBegin = 0, ListsEnd = 0;
+        std::uint32_t ListsCheck = 0;
+        std::uint64_t Begin = 0, Length = 0;
+    };
+    // Nothing when no record holds `key`.
+    std::optional<ListPlace> FindList(std::uint32_t key) const;
+    std::string ReadList(const ListPlace& place) const;
+    // How many of the shortest posting lists of a search's keys are read.
+    static constexpr std::size_t MaxListsRead = 2;
     std::string_view ReadBlock(std::uint32_t block, std::string& buffer) const;
     void AppendDirectory(std::uint32_t number, std::string& out) const;
 

@@ -200,7 +200,8 @@ KeySections MakeKeySections(std::vector<std::uint64_t> pairs, std::uint32_t bloc
     const auto endGroup = [&] {
         AppendFixed32(sections.GroupTable, static_cast<std::uint32_t>(sections.Keys.size()));
         AppendFixed32(sections.GroupTable, static_cast<std::uint32_t>(sections.Postings.size()));
-        AppendFixed32(sections.GroupTable, GroupCheck(group, groupPostings));
+        AppendFixed32(sections.GroupTable, ShortCheckOf(group));
+        AppendFixed32(sections.GroupTable, ShortCheckOf(groupPostings));
         sections.Keys += group;
         sections.Postings += groupPostings;
         group.clear();
@@ -255,7 +256,7 @@ std::string PartBuilder::Finish(const CatalogIdentity& identity, std::int64_t re
             EncodeBlock(first, std::min(records_.size(), first + BlockRecords), code,
                         directoryNumbers, allTimesCoded);
         AppendFixed32(blockTable, static_cast<std::uint32_t>(blocks.size()));
-        AppendFixed32(blockTable, static_cast<std::uint32_t>(CheckOf(block)));
+        AppendFixed32(blockTable, ShortCheckOf(block));
         blocks += block;
     }
     const KeySections keys = MakeKeySections(keyBlocks_, blockCount);

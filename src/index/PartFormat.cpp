@@ -146,9 +146,8 @@ std::uint64_t CheckOf(std::string_view bytes) {
     return XXH3_64bits(bytes.data(), bytes.size());
 }
 
-std::uint32_t GroupCheck(std::string_view keys, std::string_view lists) {
-    return static_cast<std::uint32_t>(
-        XXH3_64bits_withSeed(lists.data(), lists.size(), CheckOf(keys)));
+std::uint32_t ShortCheckOf(std::string_view bytes) {
+    return static_cast<std::uint32_t>(CheckOf(bytes));
 }
 
 } // namespace quillory

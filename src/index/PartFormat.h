@@ -18,9 +18,9 @@ namespace quillory {
 //             count, the catalog's text size, whether every date and time
 //             is in the scanner's form, the name code, the sections'
 //             lengths and checks, the key group table (first key, offsets
-//             of the group and of its lists, check: 16 bytes for each
-//             KeyGroupSize keys) and the block table (offset and check: 8
-//             bytes each)
+//             of the group and of its lists, the checks of each: 20 bytes
+//             for each KeyGroupSize keys) and the block table (offset and
+//             check: 8 bytes each)
 //   dirs      every directory text once: the suffix strings, and for each
 //             directory its parent directory and its suffix
 //   keys      the trigram keys in order, by group: each as its difference
@@ -35,11 +35,11 @@ namespace quillory {
 //
 // Numbers are little-endian. Checks are 64-bit XXH3 hashes, cut to 32 bits
 // in the tables, so that a search verifies exactly the bytes it uses.
-inline constexpr std::string_view PartMagic{"QLYPART\x03", 8};
+inline constexpr std::string_view PartMagic{"QLYPART\x04", 8};
 inline constexpr std::size_t PartPreambleBytes = 24;
 inline constexpr std::uint32_t BlockRecords = 32;
 inline constexpr std::uint32_t KeyGroupSize = 64;
-inline constexpr std::size_t GroupEntryBytes = 16;
+inline constexpr std::size_t GroupEntryBytes = 20;
 inline constexpr std::size_t BlockEntryBytes = 8;
 inline constexpr std::size_t NameStreams = ByteCode::Streams;
 
@@ -79,7 +79,7 @@ std::string WithIdentity(std::string_view part, const CatalogIdentity& identity,
 
 // The check of `bytes`.
 std::uint64_t CheckOf(std::string_view bytes);
-// The check of a key group and its lists.
-std::uint32_t GroupCheck(std::string_view keys, std::string_view lists);
+// The check of `bytes` cut to the 32 bits of a table.
+std::uint32_t ShortCheckOf(std::string_view bytes);
 
 } // namespace quillory
