@@ -2,6 +2,7 @@
 
 #include "cli/Command.h"
 
+#include <chrono>
 #include <string>
 
 namespace quillory {
@@ -19,10 +20,18 @@ public:
 
     void Show(const std::string& text);
 
+    // Whether a new text would be seen: the line is on a terminal, and it was
+    // last shown long enough ago to have been read. Work that advances in many
+    // small steps asks this before making its text.
+    bool Due() const;
+
 private:
+    static constexpr std::chrono::milliseconds Interval{100};
+
     std::ostream& err_;
     bool terminal_;
     bool shown_ = false;
+    std::chrono::steady_clock::time_point lastShown_;
 };
 
 } // namespace quillory

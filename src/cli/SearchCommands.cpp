@@ -43,6 +43,9 @@ ResultList Search(CommandContext& context, const OpenDatabase& database, const C
     return FindFile(
         database, scope, criteria,
         [&progress](const SearchStep& step) {
+            // An indexed search starts thousands of catalogs a second.
+            if (!progress.Due())
+                return;
             progress.Show(
                 FormatMessage(msg::ProgressCatalogsRead,
                               {std::to_string(step.CatalogsRead), std::to_string(step.CatalogCount),

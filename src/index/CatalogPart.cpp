@@ -225,10 +225,11 @@ std::optional<CatalogPart::ListPlace> CatalogPart::FindList(std::uint32_t key) c
     while (keys.Left() > 0) {
         at += keys.Varint();
         place.Length = keys.Varint();
+        // Every list lies within its group's lists.
+        if (place.Length == 0 || place.Length > place.ListsEnd - listAt)
+            throw DamagedPart();
         if (at == key) {
             place.Begin = listAt;
-            if (place.Length == 0 || place.Length > place.ListsEnd - place.Begin)
-                throw DamagedPart();
             return place;
         }
         if (at > key)
