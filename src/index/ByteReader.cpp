@@ -22,7 +22,7 @@ void AppendFixed64(std::string& out, std::uint64_t value) {
     AppendFixed32(out, static_cast<std::uint32_t>(value >> 32));
 }
 
-std::uint64_t ByteReader::Varint() {
+std::uint64_t ByteReader::LongVarint() {
     std::uint64_t value = 0;
     for (int shift = 0; shift < 64; shift += 7) {
         if (at_ == end_)

@@ -23,7 +23,13 @@ class ByteReader {
 public:
     explicit ByteReader(std::string_view bytes) : at_(bytes.data()), end_(at_ + bytes.size()) {}
 
-    std::uint64_t Varint();
+    // Inline for its one-byte form, the most common: a search reads a few
+    // for every record of a block it looks at.
+    std::uint64_t Varint() {
+        if (at_ != end_ && static_cast<unsigned char>(*at_) < 0x80)
+            return static_cast<unsigned char>(*at_++);
+        return LongVarint();
+    }
     std::uint32_t Fixed32();
     std::uint64_t Fixed64();
     // The next `count` bytes.
@@ -31,6 +37,8 @@ public:
     std::size_t Left() const { return static_cast<std::size_t>(end_ - at_); }
 
 private:
+    std::uint64_t LongVarint();
+
     const char* at_;
     const char* end_;
 };
