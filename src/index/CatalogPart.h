@@ -80,9 +80,10 @@ private:
     std::int64_t readAt_ = 0;
     std::uint64_t recordCount_ = 0;
     bool allTimesCoded_ = false;
-    // The name code, made from its lengths once a block's names are first read.
+    // The name code, made from its lengths once a block's names are first
+    // read; apart, as its tables are large to copy with the part.
     std::string_view codeLengths_;
-    mutable std::optional<ByteCode> code_;
+    mutable std::unique_ptr<const ByteCode> code_;
     // Where each section begins in the file, and its length.
     struct Section {
         std::uint64_t Offset = 0;
