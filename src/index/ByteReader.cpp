@@ -35,6 +35,17 @@ std::uint64_t ByteReader::LongVarint() {
     throw DamagedPart();
 }
 
+std::string_view ByteReader::VarintBytes() {
+    const char* const begin = at_;
+    for (int shift = 0; shift < 64; shift += 7) {
+        if (at_ == end_)
+            throw DamagedPart();
+        if (static_cast<unsigned char>(*at_++) < 0x80)
+            return std::string_view(begin, static_cast<std::size_t>(at_ - begin));
+    }
+    throw DamagedPart();
+}
+
 std::uint32_t ByteReader::Fixed32() {
     const std::string_view bytes = Bytes(4);
     std::uint32_t value = 0;

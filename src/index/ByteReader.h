@@ -30,6 +30,8 @@ public:
             return static_cast<unsigned char>(*at_++);
         return LongVarint();
     }
+    // The bytes of the next number, passed over without reading it out.
+    std::string_view VarintBytes();
     std::uint32_t Fixed32();
     std::uint64_t Fixed64();
     // The next `count` bytes.

@@ -361,9 +361,11 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
     const PackedArray dirNumbers(reader, n);
     const PackedArray dates(reader, n);
     const PackedArray times(reader, n);
-    std::uint64_t sizes[BlockRecords];
+    // Sizes take several bytes: only those of the records handed over are
+    // read out. A size in the scanner's form is never 0, one byte.
+    std::string_view sizes[BlockRecords];
     for (std::size_t i = 0; i < n; ++i)
-        sizes[i] = reader.Varint();
+        sizes[i] = reader.VarintBytes();
     const std::uint64_t named =
         nameText.empty() ? 0 : NamesHolding(scratch.Upper, lengths, n, nameText);
     // The texts of other forms follow in record order, so where a block has
@@ -378,7 +380,8 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
         const bool wanted = nameText.empty() || (named >> i & 1);
         if (!wanted && !anyTexts)
             continue;
-        const std::uint64_t codes[3] = {dates[i], times[i], sizes[i]};
+        const std::uint64_t codes[3] = {dates[i], times[i],
+                                        sizes[i] == std::string_view("\0", 1) ? 0u : 1u};
         std::string_view texts[3];
         for (int field = 0; field < 3; ++field) {
             if (codes[field] != 0)
@@ -400,7 +403,7 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
             codes[0] ? DateText(static_cast<std::uint32_t>(codes[0]), dateBuffer) : texts[0];
         record.Lines[4] =
             codes[1] ? TimeText(static_cast<std::uint32_t>(codes[1]), timeBuffer) : texts[1];
-        record.Lines[5] = codes[2] ? SizeText(codes[2], sizeBuffer) : texts[2];
+        record.Lines[5] = codes[2] ? SizeText(ByteReader(sizes[i]).Varint(), sizeBuffer) : texts[2];
         consumer(record);
     }
     if (reader.Left() != 0)
