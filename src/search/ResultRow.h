@@ -16,7 +16,8 @@ using ResultRow = std::array<std::string, ResultColumnCount>;
 class ResultRowSource {
 public:
     virtual ~ResultRowSource() = default;
-    // The cells of row `index`; all empty when there is no such row.
+    // The cells of row `index`; all empty when there is no such row. Called
+    // from several threads at once.
     virtual ResultRow Row(std::size_t index) const = 0;
 };
 

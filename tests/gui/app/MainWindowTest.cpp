@@ -35,6 +35,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <atomic>
 
 using namespace quillory;
 using quillory::test::BoxRecorder;
@@ -50,7 +51,7 @@ const QStringList AlwaysEnabled = {"Setup1", "Quit1",       "ManageDatabases1", 
 
 class CountingRows final : public ResultRowSource {
 public:
-    mutable int Calls = 0;
+    mutable std::atomic<int> Calls = 0;
     ResultRow Row(std::size_t index) const override {
         ++Calls;
         const std::string n = std::to_string(index);
