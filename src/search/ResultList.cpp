@@ -12,6 +12,8 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace quillory {
 
@@ -64,6 +66,57 @@ std::string_view TakeText(const char*& at) {
     const std::string_view text(at, length);
     at += length;
     return text;
+}
+
+// An entry's collation key as the text sort moves it: eight bytes of the key
+// at a time, most significant first and zeros past its end, where it goes on,
+// and how many bytes are left from those eight on.
+struct Prefixed {
+    std::uint64_t Chunk;
+    const char* Rest;
+    std::uint32_t Length;
+    std::uint32_t Index; // the entry's place in the list
+};
+
+std::uint64_t ChunkOf(const char* bytes, std::size_t length) {
+    std::uint64_t chunk = 0;
+    for (std::size_t b = 0; b < 8; ++b)
+        chunk = chunk << 8 | (b < length ? static_cast<unsigned char>(bytes[b]) : 0u);
+    return chunk;
+}
+
+// Sorts keys in byte order, eight bytes at a time: by their chunks (a
+// shorter chunk, zeros and all, first), then each run of equal chunks by the
+// next, until no run is left. File names often begin alike ("IMG_", "DSC"),
+// and comparing whole keys byte by byte would then cost most of the sort.
+void SortByChunks(Prefixed* first, Prefixed* last, bool ascending) {
+    const auto rank = [](const Prefixed& p) {
+        return std::pair{p.Chunk, std::min<std::uint32_t>(p.Length, 8)};
+    };
+    // Runs still to sort, kept here rather than on the stack: a run of equal
+    // keys a megabyte long goes as deep as its length in chunks.
+    std::vector<std::pair<Prefixed*, Prefixed*>> runs{{first, last}};
+    while (!runs.empty()) {
+        const auto [begin, end] = runs.back();
+        runs.pop_back();
+        std::sort(begin, end, [&](const Prefixed& a, const Prefixed& b) {
+            return ascending ? rank(a) < rank(b) : rank(b) < rank(a);
+        });
+        for (Prefixed* run = begin; run != end;) {
+            Prefixed* next = run + 1;
+            while (next != end && rank(*next) == rank(*run))
+                ++next;
+            if (next - run > 1 && run->Length >= 8) {
+                for (Prefixed* p = run; p != next; ++p) {
+                    p->Length -= 8;
+                    p->Chunk = ChunkOf(p->Rest, p->Length);
+                    p->Rest += std::min<std::uint32_t>(p->Length, 8);
+                }
+                runs.emplace_back(run, next);
+            }
+            run = next;
+        }
+    }
 }
 
 template <typename Key> struct Keyed {
@@ -180,20 +233,13 @@ ResultEntry ResultList::Entry(std::size_t index) const {
 
 ResultList::Order ResultList::SortedByText(ResultKey key, bool ascending) const {
     // Collation keys are made once per entry on every core and kept in
-    // chunks that never move. The sort moves small records of a key's first
-    // eight bytes, its address and the entry's index, and reads a whole key
-    // only where those bytes are equal.
+    // blocks that never move. The sort moves small records of eight bytes of
+    // a key, the address of the rest and the entry's index.
     const std::size_t count = order_.size();
     const auto textOf = [key](const ResultEntry& entry) {
         return key == ResultKey::Name        ? entry.Name
                : key == ResultKey::Directory ? entry.Directory
                                              : entry.DiskName;
-    };
-    struct Prefixed {
-        std::uint64_t Prefix; // the key's first eight bytes, most significant first
-        const char* Rest;     // the key's further bytes, read only when the prefixes are equal
-        std::uint32_t Length;
-        std::uint32_t Index;
     };
     constexpr std::size_t ChunkSize = 1 << 20;
     std::vector<std::vector<std::unique_ptr<char[]>>> chunks(CoreCount());
@@ -206,9 +252,6 @@ ResultList::Order ResultList::SortedByText(ResultKey key, bool ascending) const 
         for (std::size_t i = first; i < last; ++i) {
             made.clear();
             collation.AppendSortKey(textOf(Decode(order_[i])), made);
-            std::uint64_t prefix = 0;
-            for (std::size_t b = 0; b < 8; ++b)
-                prefix = prefix << 8 | (b < made.size() ? static_cast<unsigned char>(made[b]) : 0u);
             const std::size_t rest = made.size() > 8 ? made.size() - 8 : 0;
             if (rest > room) {
                 room = std::max(ChunkSize, rest);
@@ -217,20 +260,13 @@ ResultList::Order ResultList::SortedByText(ResultKey key, bool ascending) const 
             }
             if (rest > 0)
                 std::memcpy(at, made.data() + 8, rest);
-            keyed[i] = {prefix, at, static_cast<std::uint32_t>(rest),
-                        static_cast<std::uint32_t>(i)};
+            keyed[i] = {ChunkOf(made.data(), made.size()), at,
+                        static_cast<std::uint32_t>(made.size()), static_cast<std::uint32_t>(i)};
             at += rest;
             room -= rest;
         }
     });
-    const auto less = [](const Prefixed& a, const Prefixed& b) {
-        if (a.Prefix != b.Prefix)
-            return a.Prefix < b.Prefix;
-        return std::string_view(a.Rest, a.Length) < std::string_view(b.Rest, b.Length);
-    };
-    std::sort(keyed.begin(), keyed.end(), [&](const Prefixed& a, const Prefixed& b) {
-        return ascending ? less(a, b) : less(b, a);
-    });
+    SortByChunks(keyed.data(), keyed.data() + keyed.size(), ascending);
     // The keys go before the new order is made, so the two never take memory at once.
     std::vector<std::uint32_t> indices(count);
     for (std::size_t i = 0; i < count; ++i)
