@@ -1,9 +1,12 @@
 #include "search/ResultList.h"
 
+#include "common/Collation.h"
 #include "common/SortState.h"
 #include "search/ListViewData.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <unicode/uloc.h>
 #include <vector>
@@ -133,6 +136,33 @@ TEST_F(ResultListTest, TextsSortIgnoringCaseByTheLocale) {
     ResultList disks = ListOf({{"1", "0", "", "", "Beta"}, {"2", "0", "", "", "alpha"}});
     disks.Sort(ResultKey::DiskName, true);
     EXPECT_EQ(Column(disks, &ResultEntry::DiskName), (Texts{"alpha", "Beta"}));
+}
+
+TEST_F(ResultListTest, TextsThatBeginAlikeSortByTheirWholeKeys) {
+    // Names sharing beginnings of every length around eight key bytes, one
+    // the beginning of another, equal ones and an empty one: the order is
+    // that of their whole collation keys, either way round.
+    std::mt19937 random(3);
+    std::vector<Item> items{{""}};
+    for (int i = 0; i < 400; ++i) {
+        std::string name = std::string("IMG_0000000000000000").substr(0, random() % 21);
+        for (std::size_t n = random() % 4; n > 0; --n)
+            name += "0aB_"[random() % 4];
+        items.push_back({name});
+    }
+    const Collation collation(Collation::Strength::IgnoreCase);
+    for (const bool ascending : {true, false}) {
+        ResultList list = ListOf(items);
+        list.Sort(ResultKey::Name, ascending);
+        Texts keys;
+        for (const std::string& name : Column(list, &ResultEntry::Name))
+            keys.push_back(collation.SortKey(name));
+        Texts expected = keys;
+        std::sort(expected.begin(), expected.end());
+        if (!ascending)
+            std::reverse(expected.begin(), expected.end());
+        EXPECT_EQ(keys, expected);
+    }
 }
 
 TEST_F(ResultListTest, HeaderClicksFollowTheClickRule) {
