@@ -1,6 +1,7 @@
 #include "index/ByteReader.h"
 
 #include <cstring>
+#include <endian.h>
 
 namespace quillory {
 
@@ -35,15 +36,30 @@ std::uint64_t ByteReader::LongVarint() {
     throw DamagedPart();
 }
 
-std::string_view ByteReader::VarintBytes() {
-    const char* const begin = at_;
-    for (int shift = 0; shift < 64; shift += 7) {
+void ByteReader::PassVarints(std::size_t count, std::string_view* numbers) {
+    // A number ends at each byte whose high bit is clear: eight bytes are
+    // looked at together while there are eight.
+    const char* begin = at_;
+    std::size_t found = 0;
+    const auto endsAt = [&](const char* next) {
+        numbers[found++] = std::string_view(begin, static_cast<std::size_t>(next - begin));
+        begin = next;
+    };
+    while (found < count && end_ - at_ >= 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, at_, sizeof word);
+        for (std::uint64_t ends = ~le64toh(word) & 0x8080808080808080ULL; ends && found < count;
+             ends &= ends - 1)
+            endsAt(at_ + __builtin_ctzll(ends) / 8 + 1);
+        at_ = found < count ? at_ + 8 : begin;
+    }
+    for (; found < count; ++at_) {
         if (at_ == end_)
             throw DamagedPart();
-        if (static_cast<unsigned char>(*at_++) < 0x80)
-            return std::string_view(begin, static_cast<std::size_t>(at_ - begin));
+        if (static_cast<unsigned char>(*at_) < 0x80)
+            endsAt(at_ + 1);
     }
-    throw DamagedPart();
+    at_ = begin;
 }
 
 std::uint32_t ByteReader::Fixed32() {

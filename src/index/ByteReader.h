@@ -30,8 +30,9 @@ public:
             return static_cast<unsigned char>(*at_++);
         return LongVarint();
     }
-    // The bytes of the next number, passed over without reading it out.
-    std::string_view VarintBytes();
+    // The bytes of each of the next `count` numbers, into `numbers`, passed
+    // over without reading them out.
+    void PassVarints(std::size_t count, std::string_view* numbers);
     std::uint32_t Fixed32();
     std::uint64_t Fixed64();
     // The next `count` bytes.

@@ -364,8 +364,7 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
     // Sizes take several bytes: only those of the records handed over are
     // read out. A size in the scanner's form is never 0, one byte.
     std::string_view sizes[BlockRecords];
-    for (std::size_t i = 0; i < n; ++i)
-        sizes[i] = reader.VarintBytes();
+    reader.PassVarints(n, sizes);
     const std::uint64_t named =
         nameText.empty() ? 0 : NamesHolding(scratch.Upper, lengths, n, nameText);
     // The texts of other forms follow in record order, so where a block has
