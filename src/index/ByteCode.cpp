@@ -51,16 +51,16 @@ std::array<std::uint8_t, 256> HuffmanLengths(const std::array<std::uint64_t, 256
 }
 
 // Sets `count` entries of a decoding table from `at` to `entry`: runs of
-// four and more eight bytes at a time, as every part a search reads makes
+// two and more eight bytes at a time, as every part a search reads makes
 // its table afresh.
-void Fill(std::uint16_t* at, std::size_t count, std::uint16_t entry) {
-    if (count < 4) {
+void Fill(std::uint32_t* at, std::size_t count, std::uint32_t entry) {
+    if (count < 2) {
         std::fill_n(at, count, entry);
         return;
     }
-    const std::uint64_t four = entry * 0x0001000100010001ULL;
-    for (std::size_t i = 0; i < count; i += 4)
-        std::memcpy(at + i, &four, sizeof four);
+    const std::uint64_t two = entry * 0x0000000100000001ULL;
+    for (std::size_t i = 0; i < count; i += 2)
+        std::memcpy(at + i, &two, sizeof two);
 }
 
 } // namespace
@@ -81,23 +81,21 @@ ByteCode ByteCode::ForCounts(const std::array<std::uint64_t, 256>& counts) {
     return code;
 }
 
-ByteCode ByteCode::FromLengths(std::string_view lengths) {
+ByteCode::ByteCode(std::string_view lengths) {
     if (lengths.size() != 256)
         throw DamagedPart();
-    ByteCode code;
     std::uint64_t kraft = 0; // in units of 2^-MaxLength
     for (std::size_t byte = 0; byte < 256; ++byte) {
         const auto length = static_cast<unsigned char>(lengths[byte]);
         if (length > MaxLength)
             throw DamagedPart();
-        code.lengths_[byte] = length;
+        lengths_[byte] = length;
         if (length > 0)
             kraft += std::uint64_t{1} << (MaxLength - length);
     }
     if (kraft > (std::uint64_t{1} << MaxLength))
         throw DamagedPart();
-    code.AssignCodes();
-    return code;
+    AssignCodes();
 }
 
 std::string ByteCode::Lengths() const {
@@ -125,9 +123,16 @@ void ByteCode::AssignCodes() {
         codes_[byte] = static_cast<std::uint16_t>(next);
         const unsigned shift = MaxLength - length;
         Fill(table_.data() + (next << shift), std::size_t{1} << shift,
-             static_cast<std::uint16_t>(byte | length << 8));
+             std::uint32_t{byte} |
+                 std::uint32_t{static_cast<unsigned char>(AsciiUpper(static_cast<char>(byte)))}
+                     << 8 |
+                 length << 24);
         ++next;
     }
+    // Patterns past the last code begin none.
+    const std::size_t covered =
+        previousLength == 0 ? 0 : std::size_t{next} << (MaxLength - previousLength);
+    std::fill(table_.begin() + static_cast<std::ptrdiff_t>(covered), table_.end(), NoCode);
 }
 
 void ByteCode::Writer::Add(std::string_view text) {
@@ -181,18 +186,18 @@ inline void Refill(StreamState& stream) {
 }
 
 // Decodes one byte, from a window of at least MaxLength bits; its upper-cased
-// copy goes `upperOffset` bytes further on.
+// copy goes `upperOffset` bytes further on. A pattern that no code begins
+// with marks `seen` and takes no bits, and the caller raises DamagedPart.
 template <bool Upper, unsigned MaxLength>
-inline void DecodeOne(const std::uint16_t* table, StreamState& stream, std::ptrdiff_t upperOffset) {
-    const std::uint16_t entry = table[stream.Window >> (64 - MaxLength)];
-    const unsigned length = entry >> 8;
-    if (length == 0)
-        throw DamagedPart();
-    const auto byte = static_cast<char>(entry & 0xFF);
-    *stream.Put = byte;
+inline void DecodeOne(const std::uint32_t* table, StreamState& stream, std::ptrdiff_t upperOffset,
+                      std::uint32_t& seen) {
+    const std::uint32_t entry = table[stream.Window >> (64 - MaxLength)];
+    seen |= entry;
+    *stream.Put = static_cast<char>(entry & 0xFF);
     if constexpr (Upper)
-        stream.Put[upperOffset] = AsciiUpper(byte);
+        stream.Put[upperOffset] = static_cast<char>(entry >> 8 & 0xFF);
     ++stream.Put;
+    const unsigned length = entry >> 24;
     stream.Window <<= length;
     stream.Held -= length;
 }
@@ -220,7 +225,8 @@ void ByteCode::DecodeInto(std::span<const CodedStream, Streams> streams, char* o
         at += streams[s].Count;
     }
     const std::ptrdiff_t upperOffset = Upper ? upper - out : 0;
-    const std::uint16_t* const table = table_.data();
+    const std::uint32_t* const table = table_.data();
+    std::uint32_t seen = 0;
     // A full window holds PerRefill codes; while every stream has that many
     // bytes to come, one byte of each is decoded in turn. The streams are
     // copied out of the array so that they live in registers: the bytes
@@ -236,10 +242,10 @@ void ByteCode::DecodeInto(std::span<const CodedStream, Streams> streams, char* o
             Refill(c);
             Refill(d);
             for (unsigned k = 0; k < PerRefill; ++k) {
-                DecodeOne<Upper, MaxLength>(table, a, upperOffset);
-                DecodeOne<Upper, MaxLength>(table, b, upperOffset);
-                DecodeOne<Upper, MaxLength>(table, c, upperOffset);
-                DecodeOne<Upper, MaxLength>(table, d, upperOffset);
+                DecodeOne<Upper, MaxLength>(table, a, upperOffset, seen);
+                DecodeOne<Upper, MaxLength>(table, b, upperOffset, seen);
+                DecodeOne<Upper, MaxLength>(table, c, upperOffset, seen);
+                DecodeOne<Upper, MaxLength>(table, d, upperOffset, seen);
             }
         }
         for (StreamState* state : {&a, &b, &c, &d})
@@ -251,7 +257,7 @@ void ByteCode::DecodeInto(std::span<const CodedStream, Streams> streams, char* o
         for (; state.Left > 0; --state.Left) {
             if (state.Held < MaxLength)
                 Refill(state);
-            DecodeOne<Upper, MaxLength>(table, state, upperOffset);
+            DecodeOne<Upper, MaxLength>(table, state, upperOffset, seen);
         }
         const std::uint64_t used = std::uint64_t{streams[s].Bits.size()} * 8 -
                                    static_cast<std::uint64_t>(state.End - state.Next) * 8 +
@@ -259,6 +265,8 @@ void ByteCode::DecodeInto(std::span<const CodedStream, Streams> streams, char* o
         if (used > std::uint64_t{streams[s].Bits.size()} * 8)
             throw DamagedPart();
     }
+    if (seen & NoCode)
+        throw DamagedPart();
 }
 
 } // namespace quillory

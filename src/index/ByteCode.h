@@ -21,8 +21,9 @@ public:
     // occur get no code.
     static ByteCode ForCounts(const std::array<std::uint64_t, 256>& counts);
     // The code of `lengths` (256 bytes, as Lengths gives them); raises
-    // DamagedPart when they make no prefix code.
-    static ByteCode FromLengths(std::string_view lengths);
+    // DamagedPart when they make no prefix code. Made in place, as its
+    // decoding table is large to copy.
+    explicit ByteCode(std::string_view lengths);
 
     // Each byte's code length, 0 for a byte without a code.
     std::string Lengths() const;
@@ -67,9 +68,11 @@ private:
 
     std::array<std::uint8_t, 256> lengths_{};
     std::array<std::uint16_t, 256> codes_{};
-    // For each MaxLength-bit pattern: the byte whose code begins it, and that
-    // code's length above the low eight bits (0: no code begins so).
-    std::array<std::uint16_t, 1u << MaxLength> table_{};
+    // For each MaxLength-bit pattern: the byte whose code begins it, the
+    // same byte upper-cased, NoCode when no code begins so, and the code's
+    // length (a byte each from the lowest).
+    static constexpr std::uint32_t NoCode = 1u << 16;
+    std::array<std::uint32_t, 1u << MaxLength> table_;
 };
 
 } // namespace quillory

@@ -353,7 +353,7 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
             streams[s].Count += lengths[i];
     }
     if (!code_)
-        code_ = std::make_unique<const ByteCode>(ByteCode::FromLengths(codeLengths_));
+        code_ = std::make_unique<const ByteCode>(codeLengths_);
     std::string& names = scratch.Names;
     names.resize(nameBytes);
     scratch.Upper.resize(nameText.empty() ? 0 : nameBytes);

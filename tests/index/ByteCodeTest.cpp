@@ -26,7 +26,7 @@ TEST(ByteCodeTest, StreamsDecodeSideBySideToTheirBytes) {
             counts[static_cast<unsigned char>(alphabet[i])] =
                 1 + i * i * 37; // skewed: long codes too
         const ByteCode code = ByteCode::ForCounts(counts);
-        const ByteCode read = ByteCode::FromLengths(code.Lengths());
+        const ByteCode read(code.Lengths());
         for (const auto& shape : shapes) {
             std::array<std::string, ByteCode::Streams> texts, bits;
             std::array<ByteCode::CodedStream, ByteCode::Streams> streams;
@@ -61,6 +61,17 @@ TEST(ByteCodeTest, StreamsDecodeSideBySideToTheirBytes) {
             EXPECT_THROW(read.Decode(longer, room.data()), DamagedPart);
         }
     }
+}
+
+// A code of one byte covers half the bit patterns: the other half is damage.
+TEST(ByteCodeTest, BitsNoCodeBeginsWithAreDamage) {
+    std::array<std::uint64_t, 256> counts{};
+    counts['x'] = 5;
+    const ByteCode read(ByteCode::ForCounts(counts).Lengths());
+    const std::array<ByteCode::CodedStream, ByteCode::Streams> streams = {
+        ByteCode::CodedStream{std::string_view("\x00", 1), 8}, {}, {}, {"\xff\xff", 16}};
+    std::string out(24, '?');
+    EXPECT_THROW(read.Decode(streams, out.data()), DamagedPart);
 }
 
 } // namespace
