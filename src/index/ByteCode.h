@@ -15,7 +15,7 @@ namespace quillory {
 // is at most MaxLength bits, so one table lookup decodes a byte.
 class ByteCode {
 public:
-    static constexpr unsigned MaxLength = 11;
+    static constexpr unsigned MaxLength = 10;
 
     // The code for text whose bytes occur `counts` times; bytes that never
     // occur get no code.

@@ -35,7 +35,7 @@ namespace quillory {
 //
 // Numbers are little-endian. Checks are 64-bit XXH3 hashes, cut to 32 bits
 // in the tables, so that a search verifies exactly the bytes it uses.
-inline constexpr std::string_view PartMagic{"QLYPART\x05", 8};
+inline constexpr std::string_view PartMagic{"QLYPART\x06", 8};
 inline constexpr std::size_t PartPreambleBytes = 24;
 inline constexpr std::uint32_t BlockRecords = 32;
 inline constexpr std::uint32_t KeyGroupSize = 16;
