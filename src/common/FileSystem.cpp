@@ -2,9 +2,11 @@
 
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
 #include <memory>
 #include <string_view>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillory {
 
@@ -43,6 +45,18 @@ std::string RealPath(const std::string& path) {
     const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
                                                            &std::free);
     return real ? std::string(real.get()) : std::string();
+}
+
+DirectoryHandle::DirectoryHandle(const std::string& path)
+    : fd_(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
+
+DirectoryHandle::~DirectoryHandle() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+int DirectoryHandle::At() const {
+    return fd_ >= 0 ? fd_ : AT_FDCWD;
 }
 
 } // namespace quillory

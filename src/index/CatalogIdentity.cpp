@@ -1,5 +1,6 @@
 #include "index/CatalogIdentity.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -13,8 +14,12 @@ constexpr std::int64_t NanosecondsPerSecond = 1000000000;
 } // namespace
 
 std::optional<CatalogIdentity> IdentityOf(const std::string& path) {
+    return IdentityOf(AT_FDCWD, path);
+}
+
+std::optional<CatalogIdentity> IdentityOf(int directory, const std::string& path) {
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (::fstatat(directory, path.c_str(), &status, 0) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
     CatalogIdentity identity;
     identity.Device = status.st_dev;

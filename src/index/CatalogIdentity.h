@@ -25,6 +25,9 @@ struct CatalogIdentity {
 // The identity of the catalog file at `path` now; nothing when it cannot be
 // read (or is no regular file).
 std::optional<CatalogIdentity> IdentityOf(const std::string& path);
+// The same for `path` looked up from the directory open as `directory`
+// (AT_FDCWD: the working directory).
+std::optional<CatalogIdentity> IdentityOf(int directory, const std::string& path);
 
 // A moment on the clock the file system stamps change times with, in
 // nanoseconds: taken before a catalog is read for a part, it tells whether a

@@ -98,14 +98,14 @@ std::uint64_t NamesHolding(std::string_view upper, const std::uint32_t* lengths,
 
 } // namespace
 
-std::optional<CatalogPart> CatalogPart::Open(const std::string& path) {
+std::optional<CatalogPart> CatalogPart::Open(const std::string& path, int directory) {
     auto file = std::make_shared<File>();
     // Reading a part need not stamp its access time, which costs on every
     // read; only the file's owner may ask so.
     constexpr int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
-    file->Descriptor = ::open(path.c_str(), flags | O_NOATIME);
+    file->Descriptor = ::openat(directory, path.c_str(), flags | O_NOATIME);
     if (file->Descriptor < 0 && errno == EPERM)
-        file->Descriptor = ::open(path.c_str(), flags);
+        file->Descriptor = ::openat(directory, path.c_str(), flags);
     struct stat status {};
     if (file->Descriptor < 0 || ::fstat(file->Descriptor, &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;

@@ -6,6 +6,7 @@
 #include "store/CatalogRecord.h"
 
 #include <cstdint>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,8 +22,10 @@ namespace quillory {
 // thread at a time.
 class CatalogPart {
 public:
-    // The part at `path`; nothing when there is none or it cannot be read.
-    static std::optional<CatalogPart> Open(const std::string& path);
+    // The part at `path`, looked up from the directory open as `directory`
+    // (AT_FDCWD: the working directory); nothing when there is none or it
+    // cannot be read.
+    static std::optional<CatalogPart> Open(const std::string& path, int directory = AT_FDCWD);
 
     const CatalogIdentity& Identity() const { return identity_; }
     std::int64_t ReadAt() const { return readAt_; }

@@ -113,21 +113,34 @@ SearchIndex::SearchIndex(const std::string& databasePath) : databasePath_(RealPa
     const auto owner = ReadWhole(JoinPath(folder_, DatabaseFileName));
     if (owner && *owner != databasePath_)
         folder_.clear();
+    databaseDirectory_ = std::make_shared<const DirectoryHandle>(databasePath_);
+    if (owner && !folder_.empty())
+        folderDirectory_ = std::make_shared<const DirectoryHandle>(folder_);
+}
+
+std::string SearchIndex::PartName(std::string_view catalogFileName) {
+    return Hex(CheckOf(Stem(catalogFileName))) + PartExtension;
 }
 
 std::string SearchIndex::PartPath(const std::string& catalogPath) const {
-    const std::string_view name = std::string_view(catalogPath).substr(catalogPath.rfind('/') + 1);
-    return JoinPath(folder_, Hex(CheckOf(Stem(name))) + PartExtension);
+    return JoinPath(folder_,
+                    PartName(std::string_view(catalogPath).substr(catalogPath.rfind('/') + 1)));
 }
 
 std::optional<CatalogPart> SearchIndex::CurrentPart(const std::string& catalogPath) const {
     if (folder_.empty())
         return std::nullopt;
     try {
-        std::optional<CatalogPart> part = CatalogPart::Open(PartPath(catalogPath));
+        const std::string name = catalogPath.substr(catalogPath.rfind('/') + 1);
+        const bool inFolder = folderDirectory_ && folderDirectory_->Valid();
+        std::optional<CatalogPart> part =
+            inFolder ? CatalogPart::Open(PartName(name), folderDirectory_->At())
+                     : CatalogPart::Open(PartPath(catalogPath));
         if (!part)
             return std::nullopt;
-        const std::optional<CatalogIdentity> now = IdentityOf(catalogPath);
+        const std::optional<CatalogIdentity> now = databaseDirectory_ && databaseDirectory_->Valid()
+                                                       ? IdentityOf(databaseDirectory_->At(), name)
+                                                       : IdentityOf(catalogPath);
         if (!now || !(*now == part->Identity()) || !SettledBefore(*now, part->ReadAt()))
             return std::nullopt;
         return part;
@@ -223,7 +236,7 @@ void SearchIndex::RemoveStale(const std::vector<std::string>& catalogFiles) cons
         return;
     std::vector<std::string> kept;
     for (const std::string& file : catalogFiles)
-        kept.push_back(Hex(CheckOf(Stem(file))) + PartExtension);
+        kept.push_back(PartName(file));
     std::sort(kept.begin(), kept.end());
     for (const std::string& name : AllEntries(folder_)) {
         const std::string path = JoinPath(folder_, name);

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "common/FileSystem.h"
 #include "index/CatalogIdentity.h"
 #include "index/CatalogPart.h"
 #include "index/PartBuilder.h"
 
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,8 +34,8 @@ public:
     // has failed to be written there yet (a full or read-only cache).
     bool Keeps() const { return !folder_.empty() && folderState_ != FolderState::Failed; }
 
-    // The part of catalog `catalogPath` when there is one made from the file
-    // as it is now; nothing otherwise.
+    // The part of catalog `catalogPath`, a file in the database directory,
+    // when there is one made from the file as it is now; nothing otherwise.
     std::optional<CatalogPart> CurrentPart(const std::string& catalogPath) const;
 
     // Stores the part of catalog `catalogPath`, whose records `builder`
@@ -70,11 +72,15 @@ public:
     static constexpr double MaxPartShare = 0.4;
 
 private:
+    static std::string PartName(std::string_view catalogFileName);
     std::string PartPath(const std::string& catalogPath) const;
     bool MakeFolder() const;
 
     std::string databasePath_; // absolute, without the final "/"
     std::string folder_;       // empty: no index can be kept
+    // The database directory and the index folder, open: a search looks up
+    // a catalog and a part in them for every catalog.
+    std::shared_ptr<const DirectoryHandle> databaseDirectory_, folderDirectory_;
     enum class FolderState { Unknown, Made, Failed };
     mutable std::atomic<FolderState> folderState_ = FolderState::Unknown;
 };
