@@ -30,6 +30,7 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <chrono>
 
 namespace quillory {
 
@@ -339,8 +340,15 @@ void TForm_Main::ListAll1Click() {
 }
 
 void TForm_Main::RunSearch(const CatalogScope& scope, const SearchCriteria& criteria) {
-    // The searching threads report each catalog; the status bar is changed here.
-    const SearchProgress progress = [this](const SearchStep& step) {
+    // The searching threads report each catalog, one at a time; the status
+    // bar is changed here, at most ten times a second: an indexed search
+    // starts thousands of catalogs a second.
+    std::chrono::steady_clock::time_point lastShown{};
+    const SearchProgress progress = [this, &lastShown](const SearchStep& step) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastShown < std::chrono::milliseconds(100))
+            return;
+        lastShown = now;
         QMetaObject::invokeMethod(
             this,
             [this, text = FromBytes(FormatMessage(msg::StatusScanningDisk, step.DiskName))] {
