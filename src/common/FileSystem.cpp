@@ -47,16 +47,15 @@ std::string RealPath(const std::string& path) {
     return real ? std::string(real.get()) : std::string();
 }
 
-DirectoryHandle::DirectoryHandle(const std::string& path)
-    : fd_(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
-
-DirectoryHandle::~DirectoryHandle() {
-    if (fd_ >= 0)
-        ::close(fd_);
+std::shared_ptr<const DirectoryHandle> DirectoryHandle::Open(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    return std::shared_ptr<const DirectoryHandle>(new DirectoryHandle(fd));
 }
 
-int DirectoryHandle::At() const {
-    return fd_ >= 0 ? fd_ : AT_FDCWD;
+DirectoryHandle::~DirectoryHandle() {
+    ::close(fd_);
 }
 
 } // namespace quillory

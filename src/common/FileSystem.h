@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,21 +18,20 @@ std::optional<std::vector<std::string>> VisibleEntries(const std::string& direct
 // when it cannot be read.
 std::vector<std::string> AllEntries(const std::string& directory);
 
-// An open directory, for looking up many names in it without walking its
-// path each time. Invalid (At() gives AT_FDCWD) when it cannot be opened;
-// then names are to be given as whole paths.
+// An open directory, for looking up many names in it (with openat and
+// fstatat) without walking its path each time.
 class DirectoryHandle {
 public:
-    explicit DirectoryHandle(const std::string& path);
+    // The directory at `path`; nothing when it cannot be opened.
+    static std::shared_ptr<const DirectoryHandle> Open(const std::string& path);
     ~DirectoryHandle();
     DirectoryHandle(const DirectoryHandle&) = delete;
     DirectoryHandle& operator=(const DirectoryHandle&) = delete;
 
-    bool Valid() const { return fd_ >= 0; }
-    // The descriptor to look names up from, for openat and fstatat.
-    int At() const;
+    int Descriptor() const { return fd_; }
 
 private:
+    explicit DirectoryHandle(int fd) : fd_(fd) {}
     int fd_;
 };
 

@@ -141,15 +141,11 @@ std::string_view CatalogPart::Read(std::uint64_t offset, std::uint64_t length,
     const std::string_view lead = file_->LeadBytes;
     if (offset <= lead.size() && length <= lead.size() - offset)
         return lead.substr(offset, length);
-    ReadAt(offset, length, buffer);
-    return buffer;
-}
-
-void CatalogPart::ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const {
     if (offset > file_->Size || length > file_->Size - offset)
         throw DamagedPart();
-    out.resize(static_cast<std::size_t>(length));
-    ReadInto(offset, out.size(), out.data());
+    buffer.resize(static_cast<std::size_t>(length));
+    ReadInto(offset, buffer.size(), buffer.data());
+    return buffer;
 }
 
 void CatalogPart::ReadInto(std::uint64_t offset, std::size_t length, char* out) const {
@@ -379,11 +375,10 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
         const bool wanted = nameText.empty() || (named >> i & 1);
         if (!wanted && !anyTexts)
             continue;
-        const std::uint64_t codes[3] = {dates[i], times[i],
-                                        sizes[i] == std::string_view("\0", 1) ? 0u : 1u};
+        const bool coded[3] = {dates[i] != 0, times[i] != 0, sizes[i] != std::string_view("\0", 1)};
         std::string_view texts[3];
         for (int field = 0; field < 3; ++field) {
-            if (codes[field] != 0)
+            if (coded[field])
                 continue;
             if (!anyTexts)
                 throw DamagedPart();
@@ -398,11 +393,9 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
         directory.clear();
         AppendDirectory(dirNumbers[i], directory);
         record.Lines[2] = directory;
-        record.Lines[3] =
-            codes[0] ? DateText(static_cast<std::uint32_t>(codes[0]), dateBuffer) : texts[0];
-        record.Lines[4] =
-            codes[1] ? TimeText(static_cast<std::uint32_t>(codes[1]), timeBuffer) : texts[1];
-        record.Lines[5] = codes[2] ? SizeText(ByteReader(sizes[i]).Varint(), sizeBuffer) : texts[2];
+        record.Lines[3] = coded[0] ? DateText(dates[i], dateBuffer) : texts[0];
+        record.Lines[4] = coded[1] ? TimeText(times[i], timeBuffer) : texts[1];
+        record.Lines[5] = coded[2] ? SizeText(ByteReader(sizes[i]).Varint(), sizeBuffer) : texts[2];
         consumer(record);
     }
     if (reader.Left() != 0)

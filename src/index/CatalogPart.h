@@ -53,9 +53,7 @@ private:
     // `length` bytes of the file at `offset`: in the lead when they are
     // there, else read into `buffer`.
     std::string_view Read(std::uint64_t offset, std::uint64_t length, std::string& buffer) const;
-    // `length` bytes of the file at `offset`, into `out`.
-    void ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out) const;
-    // The same into `length` bytes at `out`, which the file must hold.
+    // `length` bytes of the file at `offset` into `out`, which the file must hold.
     void ReadInto(std::uint64_t offset, std::size_t length, char* out) const;
     void CheckDirectories() const;
     // Where a key's posting list stands: its place in the postings section,

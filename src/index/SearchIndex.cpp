@@ -113,9 +113,9 @@ SearchIndex::SearchIndex(const std::string& databasePath) : databasePath_(RealPa
     const auto owner = ReadWhole(JoinPath(folder_, DatabaseFileName));
     if (owner && *owner != databasePath_)
         folder_.clear();
-    databaseDirectory_ = std::make_shared<const DirectoryHandle>(databasePath_);
+    databaseDirectory_ = DirectoryHandle::Open(databasePath_);
     if (owner && !folder_.empty())
-        folderDirectory_ = std::make_shared<const DirectoryHandle>(folder_);
+        folderDirectory_ = DirectoryHandle::Open(folder_);
 }
 
 std::string SearchIndex::PartName(std::string_view catalogFileName) {
@@ -132,15 +132,14 @@ std::optional<CatalogPart> SearchIndex::CurrentPart(const std::string& catalogPa
         return std::nullopt;
     try {
         const std::string name = catalogPath.substr(catalogPath.rfind('/') + 1);
-        const bool inFolder = folderDirectory_ && folderDirectory_->Valid();
         std::optional<CatalogPart> part =
-            inFolder ? CatalogPart::Open(PartName(name), folderDirectory_->At())
-                     : CatalogPart::Open(PartPath(catalogPath));
+            folderDirectory_ ? CatalogPart::Open(PartName(name), folderDirectory_->Descriptor())
+                             : CatalogPart::Open(PartPath(catalogPath));
         if (!part)
             return std::nullopt;
-        const std::optional<CatalogIdentity> now = databaseDirectory_ && databaseDirectory_->Valid()
-                                                       ? IdentityOf(databaseDirectory_->At(), name)
-                                                       : IdentityOf(catalogPath);
+        const std::optional<CatalogIdentity> now =
+            databaseDirectory_ ? IdentityOf(databaseDirectory_->Descriptor(), name)
+                               : IdentityOf(catalogPath);
         if (!now || !(*now == part->Identity()) || !SettledBefore(*now, part->ReadAt()))
             return std::nullopt;
         return part;

@@ -78,8 +78,9 @@ private:
 
     std::string databasePath_; // absolute, without the final "/"
     std::string folder_;       // empty: no index can be kept
-    // The database directory and the index folder, open: a search looks up
-    // a catalog and a part in them for every catalog.
+    // The database directory and the index folder, open when they could be
+    // (else names are looked up by their whole paths): a search looks up a
+    // catalog and a part in them for every catalog.
     std::shared_ptr<const DirectoryHandle> databaseDirectory_, folderDirectory_;
     enum class FolderState { Unknown, Made, Failed };
     mutable std::atomic<FolderState> folderState_ = FolderState::Unknown;
