@@ -22,11 +22,6 @@ void ProgressLine::Show(const std::string& text) {
         return;
     err_ << ClearLine << text << std::flush;
     shown_ = true;
-    lastShown_ = std::chrono::steady_clock::now();
-}
-
-bool ProgressLine::Due() const {
-    return terminal_ && (!shown_ || std::chrono::steady_clock::now() - lastShown_ >= Interval);
 }
 
 } // namespace quillory

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/Command.h"
+#include "common/ProgressPace.h"
 
-#include <chrono>
 #include <string>
 
 namespace quillory {
@@ -20,18 +20,16 @@ public:
 
     void Show(const std::string& text);
 
-    // Whether a new text would be seen: the line is on a terminal, and it was
-    // last shown long enough ago to have been read. Work that advances in many
-    // small steps asks this before making its text.
-    bool Due() const;
+    // Whether a new text would be seen: the line is on a terminal, and the
+    // last one has been up long enough to be read (see ProgressPace). Work
+    // that advances in many small steps asks this before making its text.
+    bool Due() { return terminal_ && pace_.Due(); }
 
 private:
-    static constexpr std::chrono::milliseconds Interval{100};
-
     std::ostream& err_;
     bool terminal_;
     bool shown_ = false;
-    std::chrono::steady_clock::time_point lastShown_;
+    ProgressPace pace_;
 };
 
 } // namespace quillory

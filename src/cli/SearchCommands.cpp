@@ -43,7 +43,6 @@ ResultList Search(CommandContext& context, const OpenDatabase& database, const C
     return FindFile(
         database, scope, criteria,
         [&progress](const SearchStep& step) {
-            // An indexed search starts thousands of catalogs a second.
             if (!progress.Due())
                 return;
             progress.Show(

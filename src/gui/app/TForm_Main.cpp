@@ -2,6 +2,7 @@
 
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
+#include "common/ProgressPace.h"
 #include "common/SortState.h"
 #include "gui/app/HelpWindow.h"
 #include "gui/app/TForm_IntroImage.h"
@@ -30,7 +31,6 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
-#include <chrono>
 
 namespace quillory {
 
@@ -341,14 +341,11 @@ void TForm_Main::ListAll1Click() {
 
 void TForm_Main::RunSearch(const CatalogScope& scope, const SearchCriteria& criteria) {
     // The searching threads report each catalog, one at a time; the status
-    // bar is changed here, at most ten times a second: an indexed search
-    // starts thousands of catalogs a second.
-    std::chrono::steady_clock::time_point lastShown{};
-    const SearchProgress progress = [this, &lastShown](const SearchStep& step) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastShown < std::chrono::milliseconds(100))
+    // bar is changed here, at the pace a person reads.
+    ProgressPace pace;
+    const SearchProgress progress = [this, &pace](const SearchStep& step) {
+        if (!pace.Due())
             return;
-        lastShown = now;
         QMetaObject::invokeMethod(
             this,
             [this, text = FromBytes(FormatMessage(msg::StatusScanningDisk, step.DiskName))] {
