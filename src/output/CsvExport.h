@@ -10,10 +10,9 @@ namespace quillory {
 
 // Writes rows 0 to count-1 of `rows` as CSV lines to `output`, a batch of
 // rows at a time, so the list is never held whole as text. The rows are read
-// on every core at once. Raises the
-// output's own Error, or, when the output takes fewer bytes than it was given,
-// Error with the system's description of the failed write ("No space left on
-// device").
+// on every core at once. Raises the output's own Error, or, when the output
+// takes fewer bytes than it was given, Error with the system's description of
+// the failed write ("No space left on device").
 void WriteCsv(const ResultRowSource& rows, std::size_t count, ByteOutput& output);
 
 // Writes the rows into the file `path`, creating or replacing it. A new file,
