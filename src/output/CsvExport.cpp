@@ -109,8 +109,11 @@ void WriteCsv(const ResultRowSource& rows, std::size_t count, ByteOutput& output
                      [&](std::size_t slice, std::size_t begin, std::size_t end) {
                          std::string& chunk = chunks[slice];
                          chunk.clear();
-                         for (std::size_t i = first + begin; i < first + end; ++i)
-                             AppendCsvLine(rows.Row(i), chunk);
+                         ResultRow row;
+                         for (std::size_t i = first + begin; i < first + end; ++i) {
+                             rows.ReadRow(i, row);
+                             AppendCsvLine(row, chunk);
+                         }
                      });
         for (std::string& chunk : chunks) {
             if (output.Write(chunk.data(), chunk.size()) != chunk.size())

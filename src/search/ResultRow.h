@@ -16,9 +16,16 @@ using ResultRow = std::array<std::string, ResultColumnCount>;
 class ResultRowSource {
 public:
     virtual ~ResultRowSource() = default;
-    // The cells of row `index`; all empty when there is no such row. Called
-    // from several threads at once.
-    virtual ResultRow Row(std::size_t index) const = 0;
+    // The cells of row `index` into `row`, all empty when there is no such
+    // row. The cells keep their room, so that reading many rows into one
+    // allocates almost nothing. Called from several threads at once.
+    virtual void ReadRow(std::size_t index, ResultRow& row) const = 0;
+    // The cells of row `index` as a row of their own.
+    ResultRow Row(std::size_t index) const {
+        ResultRow row;
+        ReadRow(index, row);
+        return row;
+    }
 };
 
 } // namespace quillory

@@ -31,7 +31,7 @@ using test::WriteFile;
 std::vector<ResultRow> Rows(const ResultList& list) {
     std::vector<ResultRow> rows;
     for (std::size_t i = 0; i < list.Size(); ++i)
-        rows.push_back(ListViewData(list, i));
+        rows.push_back(ResultListRows(list).Row(i));
     return rows;
 }
 

@@ -65,7 +65,7 @@ TEST_F(CsvExportTest, WritesTheRowsInListOrderAndReplacesTheFile) {
                               "a, b.txt, \\, Backup, 3, 9, 15/12/2003    ,23:59:59\r\n");
     // The count limits the rows; none gives an empty file.
     ExportCsv(rows, 1, path);
-    EXPECT_EQ(ReadFile(path), CsvLine(ListViewData(list, 0)));
+    EXPECT_EQ(ReadFile(path), CsvLine(ResultListRows(list).Row(0)));
     ExportCsv(rows, 0, path);
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_EQ(ReadFile(path), "");
@@ -79,7 +79,7 @@ TEST_F(CsvExportTest, LargeExportsArriveWhole) {
     for (int i = 0; i < 5000; ++i) {
         const std::string name = "file" + std::to_string(i) + std::string(i % 50, 'n');
         large.Append(name, "\\dir\\", std::to_string(i), "1/1/2003", "00:00:00");
-        expected += CsvLine(ListViewData(large, large.Size() - 1));
+        expected += CsvLine(ResultListRows(large).Row(large.Size() - 1));
     }
     const std::string path = temp.File("large.csv");
     ExportCsv(ResultListRows(large), large.Size(), path);
@@ -116,7 +116,7 @@ TEST_F(CsvExportTest, ASymbolicLinkKeepsLeadingToTheNewList) {
     std::filesystem::create_symlink("lists/real.csv", temp.File("link.csv"));
     ExportCsv(rows, 1, temp.File("link.csv"));
     EXPECT_TRUE(std::filesystem::is_symlink(temp.File("link.csv")));
-    EXPECT_EQ(ReadFile(temp.File("lists/real.csv")), CsvLine(ListViewData(list, 0)));
+    EXPECT_EQ(ReadFile(temp.File("lists/real.csv")), CsvLine(ResultListRows(list).Row(0)));
     EXPECT_EQ(test::Snapshot(temp.File("lists")).size(), 1u);
 }
 

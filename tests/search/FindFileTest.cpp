@@ -41,7 +41,7 @@ struct Rec {
 std::vector<ResultRow> Rows(const ResultList& list) {
     std::vector<ResultRow> rows;
     for (std::size_t i = 0; i < list.Size(); ++i)
-        rows.push_back(ListViewData(list, i));
+        rows.push_back(ResultListRows(list).Row(i));
     return rows;
 }
 

@@ -61,17 +61,23 @@ TEST_F(ResultListTest, CellsHoldTheTextsAndTheAlignedDateTime) {
     list.Append("d", "\\", "", "", "");
     list.Append("e", "\\", "1", "2003", "10:04:00");
 
-    EXPECT_EQ(ListViewData(list, 0), (ResultRow{"readme.txt", "\\docs\\", "Backup", "007", "1024",
-                                                "5/3/2003       10:04:00"}));
-    EXPECT_EQ(ListViewData(list, 0)[5].size(), 23u);
-    EXPECT_EQ(ListViewData(list, 1)[5], "15/3/2003     10:04:00");
-    EXPECT_EQ(ListViewData(list, 1)[5].size(), 22u);
-    EXPECT_EQ(ListViewData(list, 2)[5], "15/12/2003    10:04:00");
-    EXPECT_EQ(ListViewData(list, 2)[2], "Other!x");
-    EXPECT_EQ(ListViewData(list, 3)[5], "    ");
-    EXPECT_EQ(ListViewData(list, 4)[5], "2003    10:04:00");
-    EXPECT_EQ(ListViewData(list, 5), ResultRow{});
-    EXPECT_EQ(ResultListRows(list).Row(1), ListViewData(list, 1));
+    const ResultListRows rows(list);
+    EXPECT_EQ(rows.Row(0), (ResultRow{"readme.txt", "\\docs\\", "Backup", "007", "1024",
+                                      "5/3/2003       10:04:00"}));
+    EXPECT_EQ(rows.Row(0)[5].size(), 23u);
+    EXPECT_EQ(rows.Row(1)[5], "15/3/2003     10:04:00");
+    EXPECT_EQ(rows.Row(1)[5].size(), 22u);
+    EXPECT_EQ(rows.Row(2)[5], "15/12/2003    10:04:00");
+    EXPECT_EQ(rows.Row(2)[2], "Other!x");
+    EXPECT_EQ(rows.Row(3)[5], "    ");
+    EXPECT_EQ(rows.Row(4)[5], "2003    10:04:00");
+    EXPECT_EQ(rows.Row(5), ResultRow{});
+    // A row read over another keeps nothing of it, the row past the end included.
+    ResultRow reused;
+    for (std::size_t i = 0; i <= 5; ++i) {
+        rows.ReadRow(i, reused);
+        EXPECT_EQ(reused, rows.Row(i)) << i;
+    }
 }
 
 TEST_F(ResultListTest, NumbersSortByValueAndInvalidOnesLast) {

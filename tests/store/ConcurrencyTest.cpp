@@ -56,7 +56,7 @@ protected:
         const ResultList list = FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria());
         std::vector<ResultRow> rows;
         for (std::size_t i = 0; i < list.Size(); ++i)
-            rows.push_back(ListViewData(list, i));
+            rows.push_back(ResultListRows(list).Row(i));
         std::sort(rows.begin(), rows.end());
         return rows;
     }

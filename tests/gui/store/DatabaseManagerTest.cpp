@@ -40,7 +40,9 @@ const QString Spaces(17, ' ');
 
 class SomeRows final : public ResultRowSource {
 public:
-    ResultRow Row(std::size_t) const override { return {"a", "\\", "Disk", "1", "0", ""}; }
+    void ReadRow(std::size_t, ResultRow& row) const override {
+        row = {"a", "\\", "Disk", "1", "0", ""};
+    }
 };
 
 } // namespace
