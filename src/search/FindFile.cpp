@@ -167,7 +167,11 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
     const std::vector<CatalogJob> jobs = ChooseCatalogs(access, scope, criteria);
     const std::optional<SearchIndex> index =
         indexUse == IndexUse::UseIndex ? std::optional<SearchIndex>(access.Path()) : std::nullopt;
-    std::vector<ResultList> parts(jobs.size());
+    const auto pages = std::make_shared<ResultPages>();
+    std::vector<ResultList> parts;
+    parts.reserve(jobs.size());
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        parts.emplace_back(pages);
     std::mutex progressMutex;
     SearchStep step;
     step.CatalogCount = jobs.size();

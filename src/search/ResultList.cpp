@@ -141,13 +141,42 @@ ResultList::Order SortKeyed(std::vector<Keyed<std::optional<Key>>>& keyed, bool 
 
 } // namespace
 
+// Pages are cut from blocks of this many.
+constexpr std::size_t PagesBlockBytes = 64 * PageBytes;
+
+ResultPages::ResultPages() : used_(PagesBlockBytes) {}
+
+ResultPages::~ResultPages() {
+    for (char* block : blocks_)
+        std::free(block);
+}
+
+char* ResultPages::Page() {
+    const std::lock_guard lock(mutex_);
+    if (used_ == PagesBlockBytes) {
+        blocks_.reserve(blocks_.size() + 1);
+        char* block = static_cast<char*>(std::aligned_alloc(PageBytes, PagesBlockBytes));
+        if (!block)
+            throw std::bad_alloc();
+        blocks_.push_back(block);
+        used_ = 0;
+    }
+    char* page = blocks_.back() + used_;
+    used_ += PageBytes;
+    return page;
+}
+
 ResultList::ResultList() = default;
+ResultList::ResultList(std::shared_ptr<ResultPages> pages) {
+    pages_.push_back(std::move(pages));
+}
 ResultList::~ResultList() = default;
 ResultList::ResultList(ResultList&&) noexcept = default;
 ResultList& ResultList::operator=(ResultList&&) noexcept = default;
 
 void ResultList::FreeBlock::operator()(char* block) const {
-    std::free(block);
+    if (Owned)
+        std::free(block);
 }
 
 char* ResultList::Allocate(std::size_t bytes) {
@@ -158,10 +187,14 @@ char* ResultList::Allocate(std::size_t bytes) {
         const std::size_t grown =
             blocks_.empty() ? PageBytes : std::min(blockSize_ * 2, MaxBlockBytes);
         blockSize_ = std::max(grown, RoundUpToPage(PageHeader + bytes));
-        char* block = static_cast<char*>(std::aligned_alloc(PageBytes, blockSize_));
-        if (!block)
-            throw std::bad_alloc();
-        blocks_.emplace_back(block);
+        if (blocks_.empty() && blockSize_ == PageBytes && !pages_.empty()) {
+            blocks_.emplace_back(pages_.back()->Page(), FreeBlock{.Owned = false});
+        } else {
+            char* block = static_cast<char*>(std::aligned_alloc(PageBytes, blockSize_));
+            if (!block)
+                throw std::bad_alloc();
+            blocks_.emplace_back(block);
+        }
         at = PageHeader;
     }
     char* base = blocks_.back().get();
@@ -223,6 +256,10 @@ void ResultList::Splice(ResultList&& other) {
         blocks_.push_back(std::move(block));
     for (auto& catalog : other.catalogs_)
         catalogs_.push_back(std::move(catalog));
+    for (auto& pages : other.pages_) {
+        if (std::find(pages_.begin(), pages_.end(), pages) == pages_.end())
+            pages_.push_back(std::move(pages));
+    }
     order_.insert(order_.end(), other.order_.begin(), other.order_.end());
     other = ResultList();
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,27 @@ enum class ResultKey {
     DiskNumber = 7
 };
 
+// Pages for the first entries of many result lists, cut from large blocks: a
+// search makes a list for every catalog, most of which hold a page or less,
+// and a page of its own each would cost an aligned allocation and more memory
+// faults than the entries themselves. Lists keep the pages they use; pages
+// are handed out to several threads at once.
+class ResultPages {
+public:
+    ResultPages();
+    ~ResultPages();
+    ResultPages(const ResultPages&) = delete;
+    ResultPages& operator=(const ResultPages&) = delete;
+
+    // A page-aligned page of PageBytes, the pages' life long.
+    char* Page();
+
+private:
+    std::mutex mutex_;
+    std::vector<char*> blocks_;
+    std::size_t used_;
+};
+
 // The matches of one search or disk listing. Lists of millions of entries are
 // common, so an entry is stored compactly: its texts packed one after another
 // in large blocks, and the disk name and number once per catalog. Sorting
@@ -37,6 +59,8 @@ enum class ResultKey {
 class ResultList {
 public:
     ResultList();
+    // A list whose first page comes from `pages`.
+    explicit ResultList(std::shared_ptr<ResultPages> pages);
     ~ResultList();
     ResultList(ResultList&&) noexcept;
     ResultList& operator=(ResultList&&) noexcept;
@@ -70,6 +94,7 @@ public:
 private:
     struct Catalog;
     struct FreeBlock {
+        bool Owned = true; // false: a page of the list's ResultPages
         void operator()(char* block) const;
     };
     char* Allocate(std::size_t bytes);
@@ -83,6 +108,8 @@ private:
     std::size_t blockUsed_ = 0;
     std::size_t blockSize_ = 0;
     std::vector<std::unique_ptr<Catalog>> catalogs_;
+    // The pages this list's first blocks come from, kept while it holds them.
+    std::vector<std::shared_ptr<ResultPages>> pages_;
     Order order_; // each entry's packed texts, in list order
 };
 

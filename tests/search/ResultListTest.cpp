@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <thread>
 #include <unicode/uloc.h>
 #include <vector>
 
@@ -196,21 +197,37 @@ std::string DirectoryOf(std::size_t i) {
 }
 
 TEST_F(ResultListTest, LargeSplicedListsSortAndReadBack) {
-    // Parts as the searching threads make them, several catalogs each, with
-    // texts long enough to need more than one length byte now and then.
+    // Parts as the searching threads make them, at once and from shared
+    // pages, several catalogs each, with texts long enough to need more than
+    // one length byte now and then. The list keeps the pages when the parts
+    // and the search are done with them.
     constexpr std::size_t Count = 200000;
+    constexpr std::size_t Parts = 4;
+    auto pages = std::make_shared<ResultPages>();
+    std::vector<ResultList> pieces;
+    for (std::size_t part = 0; part < Parts; ++part)
+        pieces.emplace_back(pages);
+    std::vector<std::thread> threads;
+    for (std::size_t part = 0; part < Parts; ++part) {
+        threads.emplace_back([&pieces, part] {
+            for (std::size_t i = part; i < Count; i += Parts) {
+                if (i % 1000 < Parts)
+                    pieces[part].BeginCatalog("Disk" + std::to_string(i / 1000),
+                                              std::to_string(i / 1000));
+                pieces[part].Append("n" + std::to_string(Count - i), DirectoryOf(i),
+                                    std::to_string(i), "1/1/2003", "00:00:00");
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    pages.reset();
     ResultList list;
-    for (std::size_t part = 0; part < 4; ++part) {
-        ResultList piece;
-        for (std::size_t i = part; i < Count; i += 4) {
-            if (i % 1000 < 4)
-                piece.BeginCatalog("Disk" + std::to_string(i / 1000), std::to_string(i / 1000));
-            piece.Append("n" + std::to_string(Count - i), DirectoryOf(i), std::to_string(i),
-                         "1/1/2003", "00:00:00");
-        }
+    for (ResultList& piece : pieces) {
         list.Splice(std::move(piece));
         EXPECT_EQ(piece.Size(), 0u);
     }
+    pieces.clear();
     ASSERT_EQ(list.Size(), Count);
 
     list.Sort(ResultKey::Size, true);
