@@ -16,8 +16,8 @@ namespace quillory {
 struct CatalogPart::File {
     int Descriptor = -1;
     std::uint64_t Size = 0;
-    // The file's first LeadLength bytes, read at once: most parts' head,
-    // directories and keys, so that a search makes one read for them all.
+    // The file's first bytes, read at once: the head, directories and keys
+    // where they fit, so that a search makes one read for them all.
     std::unique_ptr<char[]> Lead;
     std::string_view LeadBytes; // over Lead
     std::string Head;           // the head, when it runs past the lead
@@ -33,8 +33,6 @@ struct CatalogPart::File {
 // reading the few pieces it needs; nor can a file cut short under a mapping
 // stop the program.
 namespace {
-
-constexpr std::uint64_t LeadLength = 16384;
 
 std::uint32_t Fixed32At(std::string_view table, std::size_t offset) {
     std::uint32_t value = 0;
@@ -98,7 +96,8 @@ std::uint64_t NamesHolding(std::string_view upper, const std::uint32_t* lengths,
 
 } // namespace
 
-std::optional<CatalogPart> CatalogPart::Open(const std::string& path, int directory) {
+std::optional<CatalogPart> CatalogPart::Open(const std::string& path, int directory,
+                                             std::uint64_t leadLength) {
     auto file = std::make_shared<File>();
     // Reading a part need not stamp its access time, which costs on every
     // read; only the file's owner may ask so.
@@ -112,10 +111,10 @@ std::optional<CatalogPart> CatalogPart::Open(const std::string& path, int direct
     file->Size = static_cast<std::uint64_t>(status.st_size);
     CatalogPart part;
     part.file_ = file;
-    const auto leadLength = static_cast<std::size_t>(std::min(LeadLength, file->Size));
-    file->Lead = std::make_unique_for_overwrite<char[]>(leadLength);
-    part.ReadInto(0, leadLength, file->Lead.get());
-    file->LeadBytes = std::string_view(file->Lead.get(), leadLength);
+    const auto lead = static_cast<std::size_t>(std::min(leadLength, file->Size));
+    file->Lead = std::make_unique_for_overwrite<char[]>(lead);
+    part.ReadInto(0, lead, file->Lead.get());
+    file->LeadBytes = std::string_view(file->Lead.get(), lead);
     std::string bytes;
     ByteReader preamble(part.Read(0, PartPreambleBytes, bytes));
     if (preamble.Bytes(PartMagic.size()) != PartMagic)

@@ -22,10 +22,18 @@ namespace quillory {
 // thread at a time.
 class CatalogPart {
 public:
+    // How much of a part is read at once when it is opened, unless told.
+    static constexpr std::uint64_t DefaultLeadLength = 16384;
+
     // The part at `path`, looked up from the directory open as `directory`
     // (AT_FDCWD: the working directory); nothing when there is none or it
-    // cannot be read.
-    static std::optional<CatalogPart> Open(const std::string& path, int directory = AT_FDCWD);
+    // cannot be read. Its first `leadLength` bytes are read at once; any
+    // other piece is read when it is needed.
+    static std::optional<CatalogPart> Open(const std::string& path, int directory = AT_FDCWD,
+                                           std::uint64_t leadLength = DefaultLeadLength);
+    // The lead that would hold everything every search reads: the head, the
+    // directories and the keys.
+    std::uint64_t WantedLead() const { return keys_.Offset + keys_.Length; }
 
     const CatalogIdentity& Identity() const { return identity_; }
     std::int64_t ReadAt() const { return readAt_; }

@@ -132,11 +132,18 @@ std::optional<CatalogPart> SearchIndex::CurrentPart(const std::string& catalogPa
         return std::nullopt;
     try {
         const std::string name = catalogPath.substr(catalogPath.rfind('/') + 1);
+        const std::uint64_t lead = leadLength_.load(std::memory_order_relaxed);
         std::optional<CatalogPart> part =
-            folderDirectory_ ? CatalogPart::Open(PartName(name), folderDirectory_->Descriptor())
-                             : CatalogPart::Open(PartPath(catalogPath));
+            CatalogPart::Open(folderDirectory_ ? PartName(name) : PartPath(catalogPath),
+                              folderDirectory_ ? folderDirectory_->Descriptor() : AT_FDCWD,
+                              lead == 0 ? CatalogPart::DefaultLeadLength : lead);
         if (!part)
             return std::nullopt;
+        const std::uint64_t wanted = std::min(part->WantedLead(), CatalogPart::DefaultLeadLength);
+        for (std::uint64_t seen = lead;
+             seen < wanted &&
+             !leadLength_.compare_exchange_weak(seen, wanted, std::memory_order_relaxed);) {
+        }
         const std::optional<CatalogIdentity> now =
             databaseDirectory_ ? IdentityOf(databaseDirectory_->Descriptor(), name)
                                : IdentityOf(catalogPath);

@@ -84,6 +84,11 @@ private:
     std::shared_ptr<const DirectoryHandle> databaseDirectory_, folderDirectory_;
     enum class FolderState { Unknown, Made, Failed };
     mutable std::atomic<FolderState> folderState_ = FolderState::Unknown;
+    // The lead parts are opened with: the largest any part has wanted so
+    // far, within the default (0: none opened yet). A database's parts are
+    // alike, and copying bytes no search uses costs about as much as the
+    // rest of opening a part.
+    mutable std::atomic<std::uint64_t> leadLength_ = 0;
 };
 
 } // namespace quillory

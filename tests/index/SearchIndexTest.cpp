@@ -250,6 +250,39 @@ TEST_F(SearchIndexTest, DamagedTruncatedAndForeignPartsArePassedOver) {
     }
 }
 
+TEST_F(SearchIndexTest, PartsReadAlikeWhateverTheirLead) {
+    // What is past the lead is read when needed: every record comes out the
+    // same, and damage is found, from a lead of nothing to the whole file.
+    WriteCatalog({"Disk", "1"}, 3000);
+    ::usleep(50000);
+    IndexDatabase(database);
+    const std::string path = PartFiles().at(0);
+    const auto records = [&](std::uint64_t lead) {
+        std::string out;
+        const std::optional<CatalogPart> part = CatalogPart::Open(path, AT_FDCWD, lead);
+        for (std::uint32_t block : part.value().CandidateBlocks({}))
+            part->ForEachRecord(block, [&](const CatalogRecordView& record) {
+                for (std::string_view line : record.Lines)
+                    out.append(line).append("\n");
+            });
+        return out;
+    };
+    const std::string whole = ReadFile(path);
+    const std::uint64_t wanted = CatalogPart::Open(path).value().WantedLead();
+    const std::string expected = records(CatalogPart::DefaultLeadLength);
+    ASSERT_GT(expected.size(), 3000u);
+    std::string damaged = whole;
+    damaged[damaged.size() - 2] ^= 0x20; // in the last block
+    for (const std::uint64_t lead :
+         {std::uint64_t{0}, std::uint64_t{23}, std::uint64_t{24}, std::uint64_t{300}, wanted - 1,
+          wanted, std::uint64_t{whole.size()}}) {
+        WriteFile(path, whole);
+        EXPECT_EQ(records(lead), expected) << lead;
+        WriteFile(path, damaged);
+        EXPECT_THROW(records(lead), DamagedPart) << lead;
+    }
+}
+
 TEST_F(SearchIndexTest, TwoProcessesBuildingTheSameIndexLeaveSoundParts) {
     for (int disk = 1; disk <= 5; ++disk)
         WriteCatalog({"Disk", std::to_string(disk)}, 2000);
