@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include "common/Parallel.h"
 #include "platform/QtSettingsStore.h"
 
 #include <clocale>
@@ -6,6 +7,7 @@
 #include <unistd.h>
 
 int main(int argc, char** argv) {
+    quillory::StartWorkers();
     // Locale-aware comparisons follow the user's environment, as in the desktop program.
     std::setlocale(LC_ALL, "");
     quillory::QtSettingsStore store;

@@ -2,12 +2,91 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <cstdint>
 #include <exception>
 #include <mutex>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace quillory {
+
+namespace {
+
+// Threads kept for the loops below, one for each core but the caller's. A
+// new thread often starts on the core of the thread that made it and waits
+// there for milliseconds until the scheduler moves one of them, where a kept
+// thread that is woken starts at once on an idle core: a search makes
+// several short loops, and their start-up would be a good part of its time.
+class Workers {
+public:
+    // The threads of this process, made at first use.
+    static Workers& OfThisProcess() {
+        static std::mutex made;
+        static Workers* workers = nullptr;
+        static pid_t owner = 0;
+        const std::lock_guard lock(made);
+        // A forked child has none of its parent's threads. The threads wait
+        // for work as long as the process lives, so they are never freed.
+        if (!workers || owner != ::getpid()) {
+            workers = new Workers(CoreCount() - 1);
+            owner = ::getpid();
+        }
+        return *workers;
+    }
+
+    // Runs `run` on every kept thread and on the caller at once, and returns
+    // when all are done; false, having run nothing, when another loop is
+    // using the threads (a loop within a loop, or loops of two threads).
+    bool RunEverywhere(const std::function<void()>& run) {
+        const std::unique_lock busy(busy_, std::try_to_lock);
+        if (!busy.owns_lock())
+            return false;
+        {
+            const std::lock_guard lock(mutex_);
+            run_ = &run;
+            running_ = threads_;
+            ++round_;
+        }
+        wake_.notify_all();
+        run();
+        std::unique_lock lock(mutex_);
+        finished_.wait(lock, [this] { return running_ == 0; });
+        return true;
+    }
+
+private:
+    explicit Workers(std::size_t threads) : threads_(threads) {
+        for (std::size_t t = 0; t < threads; ++t)
+            std::thread([this] { Serve(); }).detach();
+    }
+
+    void Serve() {
+        std::uint64_t seen = 0;
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [&] { return round_ != seen; });
+            seen = round_;
+            const std::function<void()>& run = *run_;
+            lock.unlock();
+            run();
+            lock.lock();
+            if (--running_ == 0)
+                finished_.notify_one();
+        }
+    }
+
+    const std::size_t threads_;
+    std::mutex busy_; // held by the loop using the threads
+    std::mutex mutex_;
+    std::condition_variable wake_, finished_;
+    const std::function<void()>* run_ = nullptr;
+    std::uint64_t round_ = 0;
+    std::size_t running_ = 0;
+};
+
+} // namespace
 
 void ForEachInParallel(std::size_t count, const std::function<void(std::size_t)>& work) {
     std::atomic<std::size_t> next{0};
@@ -15,7 +94,7 @@ void ForEachInParallel(std::size_t count, const std::function<void(std::size_t)>
     std::mutex mutex;
     std::size_t firstFailure = count;
     std::exception_ptr failure;
-    const auto run = [&] {
+    const std::function<void()> run = [&] {
         for (std::size_t i = next++; i < count && !failed; i = next++) {
             try {
                 work(i);
@@ -29,8 +108,10 @@ void ForEachInParallel(std::size_t count, const std::function<void(std::size_t)>
             }
         }
     };
-    {
-        const std::size_t threads = std::min(CoreCount(), count);
+    const std::size_t threads = std::min(CoreCount(), count);
+    if (threads <= 1) {
+        run();
+    } else if (!Workers::OfThisProcess().RunEverywhere(run)) {
         std::vector<std::jthread> workers;
         for (std::size_t t = 1; t < threads; ++t)
             workers.emplace_back(run);
@@ -38,6 +119,11 @@ void ForEachInParallel(std::size_t count, const std::function<void(std::size_t)>
     }
     if (failure)
         std::rethrow_exception(failure);
+}
+
+void StartWorkers() {
+    if (CoreCount() > 1)
+        Workers::OfThisProcess();
 }
 
 std::size_t CoreCount() {

@@ -14,6 +14,11 @@ void ForEachInParallel(std::size_t count, const std::function<void(std::size_t)>
 // The number of threads the loops above run on: one per core.
 std::size_t CoreCount();
 
+// Makes the threads the loops run on, unless they are there already. A new
+// thread takes milliseconds to settle on a core of its own, which a program
+// spends better before its first loop than in it.
+void StartWorkers();
+
 // Cuts [0, count) into one slice per core and runs `work(slice, first, last)`
 // for each, in parallel and with failures handled as above: for loops whose
 // single steps are too small to be handed out one by one.
