@@ -23,11 +23,7 @@ std::string ExistingDatabasePath(const CommandContext& context, const std::strin
 }
 
 OpenDatabase OpenedDatabase(const CommandContext& context, const std::string& name) {
-    OpenDatabase database;
-    database.Path = ExistingDatabasePath(context, name);
-    database.Name = name;
-    database.Compressed = MarkedCompressed(database.Path).value_or(false);
-    return database;
+    return ExistingDatabase(DatabaseRoot(context), name);
 }
 
 } // namespace quillory

@@ -60,18 +60,35 @@ void WriteMarker(const std::string& path, bool compressed) {
     marker.Commit();
 }
 
-bool IsDatabase(const std::string& path) {
+namespace {
+
+// The form of the database at `path`; nothing when it is no database. The
+// markers are looked for once: in a plain database that takes reading the
+// whole directory.
+std::optional<bool> DatabaseForm(const std::string& path) {
     struct stat info {};
-    return ::lstat(WithoutTrailingSeparator(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           MarkedCompressed(path).has_value();
+    if (::lstat(WithoutTrailingSeparator(path).c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return std::nullopt;
+    return MarkedCompressed(path);
+}
+
+} // namespace
+
+bool IsDatabase(const std::string& path) {
+    return DatabaseForm(path).has_value();
+}
+
+OpenDatabase ExistingDatabase(const std::string& databaseDir, const std::string& name) {
+    CheckDatabaseName(name);
+    const std::string path = DatabasePath(databaseDir, name);
+    const std::optional<bool> compressed = DatabaseForm(path);
+    if (!compressed)
+        throw Error(FormatMessage(msg::NoSuchDatabase, name));
+    return {name, path, *compressed};
 }
 
 std::string ExistingDatabasePath(const std::string& databaseDir, const std::string& name) {
-    CheckDatabaseName(name);
-    const std::string path = DatabasePath(databaseDir, name);
-    if (!IsDatabase(path))
-        throw Error(FormatMessage(msg::NoSuchDatabase, name));
-    return path;
+    return ExistingDatabase(databaseDir, name).Path;
 }
 
 OpenDatabase OpenOrCreateDatabase(const std::string& databaseDir, const std::string& name,

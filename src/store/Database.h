@@ -16,8 +16,8 @@ struct DatabaseEntry {
 };
 
 // The directories under `databaseDir` that hold a marker (symbolic links are
-// no databases), sorted by name with the locale's case-sensitive order. Hidden entries are left out; a directory
-// holding both markers counts as compressed.
+// no databases), sorted by name with the locale's case-sensitive order. Hidden entries are left
+// out; a directory holding both markers counts as compressed.
 std::vector<DatabaseEntry> ListDatabases(const std::string& databaseDir);
 
 // Refuses, with a clear Error, a database name that would reach outside the
@@ -40,8 +40,11 @@ void WriteMarker(const std::string& path, bool compressed);
 // holding a marker. Any other directory is not a database for any command.
 bool IsDatabase(const std::string& path);
 
-// The directory of the database `name` under `databaseDir`. Raises the name's
-// Error, and Error("There is no database named NAME") when it is no database.
+// The database `name` under `databaseDir`, in the form its markers give.
+// Raises the name's Error, and Error("There is no database named NAME") when
+// it is no database.
+OpenDatabase ExistingDatabase(const std::string& databaseDir, const std::string& name);
+// Its directory alone.
 std::string ExistingDatabasePath(const std::string& databaseDir, const std::string& name);
 
 // "Open/New": opens database `name` under the root `databaseDir`, creating the
