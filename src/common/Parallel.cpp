@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -50,16 +51,28 @@ public:
             ++round_;
         }
         wake_.notify_all();
+        // The threads use `run` until they are done, even when it fails here.
+        const struct Finish {
+            Workers& Of;
+            ~Finish() {
+                std::unique_lock lock(Of.mutex_);
+                Of.finished_.wait(lock, [this] { return Of.running_ == 0; });
+            }
+        } finish{*this};
         run();
-        std::unique_lock lock(mutex_);
-        finished_.wait(lock, [this] { return running_ == 0; });
         return true;
     }
 
 private:
-    explicit Workers(std::size_t threads) : threads_(threads) {
-        for (std::size_t t = 0; t < threads; ++t)
-            std::thread([this] { Serve(); }).detach();
+    // As many threads as the system gives, up to `threads`.
+    explicit Workers(std::size_t threads) {
+        for (; threads_ < threads; ++threads_) {
+            try {
+                std::thread([this] { Serve(); }).detach();
+            } catch (const std::system_error&) {
+                break;
+            }
+        }
     }
 
     void Serve() {
@@ -77,7 +90,7 @@ private:
         }
     }
 
-    const std::size_t threads_;
+    std::size_t threads_ = 0;
     std::mutex busy_; // held by the loop using the threads
     std::mutex mutex_;
     std::condition_variable wake_, finished_;

@@ -168,7 +168,8 @@ char* ResultPages::Page() {
 
 ResultList::ResultList() = default;
 ResultList::ResultList(std::shared_ptr<ResultPages> pages) {
-    pages_.push_back(std::move(pages));
+    if (pages)
+        pages_.push_back(std::move(pages));
 }
 ResultList::~ResultList() = default;
 ResultList::ResultList(ResultList&&) noexcept = default;
