@@ -85,14 +85,17 @@ std::uint64_t ChunkOf(const char* bytes, std::size_t length) {
     return chunk;
 }
 
-// Sorts keys in byte order, eight bytes at a time: by their chunks (a
-// shorter chunk, zeros and all, first), then each run of equal chunks by the
-// next, until no run is left. File names often begin alike ("IMG_", "DSC"),
-// and comparing whole keys byte by byte would then cost most of the sort.
+// A key's place by its chunk: a shorter chunk, zeros and all, first.
+std::pair<std::uint64_t, std::uint32_t> RankOf(const Prefixed& p) {
+    return {p.Chunk, std::min<std::uint32_t>(p.Length, 8)};
+}
+
+// Sorts keys in byte order, eight bytes at a time: by their chunks, then
+// each run of equal chunks by the next, until no run is left. File names
+// often begin alike ("IMG_", "DSC"), and comparing whole keys byte by byte
+// would then cost most of the sort.
 void SortByChunks(Prefixed* first, Prefixed* last, bool ascending) {
-    const auto rank = [](const Prefixed& p) {
-        return std::pair{p.Chunk, std::min<std::uint32_t>(p.Length, 8)};
-    };
+    const auto rank = RankOf;
     // Runs still to sort, kept here rather than on the stack: a run of equal
     // keys a megabyte long goes as deep as its length in chunks.
     std::vector<std::pair<Prefixed*, Prefixed*>> runs{{first, last}};
@@ -117,6 +120,34 @@ void SortByChunks(Prefixed* first, Prefixed* last, bool ascending) {
             run = next;
         }
     }
+}
+
+// The same on every core: the keys are cut by their first chunks into one
+// range per core, each before the next (the cuts are chunks picked from a
+// sample of the keys), and the ranges are sorted at once. Keys whose first
+// chunks are all alike stay in one range, sorted as before.
+void SortOnEveryCore(std::vector<Prefixed>& keys, bool ascending) {
+    constexpr std::size_t SmallestCut = 1 << 12;
+    const std::size_t cores = std::min(CoreCount(), keys.size() / SmallestCut);
+    if (cores < 2) {
+        SortByChunks(keys.data(), keys.data() + keys.size(), ascending);
+        return;
+    }
+    const auto before = [ascending](const auto& a, const auto& b) {
+        return ascending ? a < b : b < a;
+    };
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> sample;
+    for (std::size_t i = 0; i < 64 * cores; ++i)
+        sample.push_back(RankOf(keys[i * keys.size() / (64 * cores)]));
+    std::sort(sample.begin(), sample.end(), before);
+    std::vector<Prefixed*> cuts{keys.data()};
+    for (std::size_t c = 1; c < cores; ++c) {
+        const auto cut = sample[c * sample.size() / cores];
+        cuts.push_back(std::partition(cuts.back(), keys.data() + keys.size(),
+                                      [&](const Prefixed& p) { return before(RankOf(p), cut); }));
+    }
+    cuts.push_back(keys.data() + keys.size());
+    ForEachInParallel(cores, [&](std::size_t c) { SortByChunks(cuts[c], cuts[c + 1], ascending); });
 }
 
 template <typename Key> struct Keyed {
@@ -304,7 +335,7 @@ ResultList::Order ResultList::SortedByText(ResultKey key, bool ascending) const 
             room -= rest;
         }
     });
-    SortByChunks(keyed.data(), keyed.data() + keyed.size(), ascending);
+    SortOnEveryCore(keyed, ascending);
     // The keys go before the new order is made, so the two never take memory at once.
     std::vector<std::uint32_t> indices(count);
     for (std::size_t i = 0; i < count; ++i)

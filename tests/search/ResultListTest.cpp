@@ -148,18 +148,21 @@ TEST_F(ResultListTest, TextsSortIgnoringCaseByTheLocale) {
 TEST_F(ResultListTest, TextsThatBeginAlikeSortByTheirWholeKeys) {
     // Names sharing beginnings of every length around eight key bytes, one
     // the beginning of another, equal ones and an empty one: the order is
-    // that of their whole collation keys, either way round.
+    // that of their whole collation keys, either way round, in lists small
+    // enough to sort on one core and large enough to be cut between cores.
     std::mt19937 random(3);
-    std::vector<Item> items{{""}};
-    for (int i = 0; i < 400; ++i) {
-        std::string name = std::string("IMG_0000000000000000").substr(0, random() % 21);
-        for (std::size_t n = random() % 4; n > 0; --n)
-            name += "0aB_"[random() % 4];
-        items.push_back({name});
-    }
     const Collation collation(Collation::Strength::IgnoreCase);
-    for (const bool ascending : {true, false}) {
-        ResultList list = ListOf(items);
+    for (const auto& [count, ascending] : {std::pair{400, true}, std::pair{400, false},
+                                           std::pair{30000, true}, std::pair{30000, false}}) {
+        ResultList list;
+        list.BeginCatalog("Disk", "1");
+        list.Append("", "\\", "0", "1/1/2003", "00:00:00");
+        for (int i = 0; i < count; ++i) {
+            std::string name = std::string("IMG_0000000000000000").substr(0, random() % 21);
+            for (std::size_t n = random() % 4; n > 0; --n)
+                name += "0aB_"[random() % 4];
+            list.Append(name, "\\", "0", "1/1/2003", "00:00:00");
+        }
         list.Sort(ResultKey::Name, ascending);
         Texts keys;
         for (const std::string& name : Column(list, &ResultEntry::Name))
@@ -168,7 +171,7 @@ TEST_F(ResultListTest, TextsThatBeginAlikeSortByTheirWholeKeys) {
         std::sort(expected.begin(), expected.end());
         if (!ascending)
             std::reverse(expected.begin(), expected.end());
-        EXPECT_EQ(keys, expected);
+        EXPECT_EQ(keys, expected) << count << " " << ascending;
     }
 }
 
