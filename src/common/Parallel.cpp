@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <exception>
 #include <mutex>
-#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -17,7 +16,7 @@ namespace {
 
 // Threads kept for the loops below, one for each core but the caller's. A
 // new thread often starts on the core of the thread that made it and waits
-// there for milliseconds until the scheduler moves one of them, where a kept
+// there a millisecond or more until the scheduler moves one of them, where a kept
 // thread that is woken starts at once on an idle core: a search makes
 // several short loops, and their start-up would be a good part of its time.
 class Workers {
@@ -41,8 +40,7 @@ public:
     // when all are done; false, having run nothing, when another loop is
     // using the threads (a loop within a loop, or loops of two threads).
     bool RunEverywhere(const std::function<void()>& run) {
-        const std::unique_lock busy(busy_, std::try_to_lock);
-        if (!busy.owns_lock())
+        if (busy_.exchange(true, std::memory_order_acquire))
             return false;
         {
             const std::lock_guard lock(mutex_);
@@ -57,6 +55,7 @@ public:
             ~Finish() {
                 std::unique_lock lock(Of.mutex_);
                 Of.finished_.wait(lock, [this] { return Of.running_ == 0; });
+                Of.busy_.store(false, std::memory_order_release);
             }
         } finish{*this};
         run();
@@ -69,7 +68,7 @@ private:
         for (; threads_ < threads; ++threads_) {
             try {
                 std::thread([this] { Serve(); }).detach();
-            } catch (const std::system_error&) {
+            } catch (...) { // no thread, or no memory for one
                 break;
             }
         }
@@ -91,7 +90,9 @@ private:
     }
 
     std::size_t threads_ = 0;
-    std::mutex busy_; // held by the loop using the threads
+    // Set while a loop uses the threads; a flag, not a mutex, as the thread
+    // holding it asks again when a step of its loop runs a loop.
+    std::atomic<bool> busy_ = false;
     std::mutex mutex_;
     std::condition_variable wake_, finished_;
     const std::function<void()>* run_ = nullptr;
@@ -103,17 +104,17 @@ private:
 
 void ForEachInParallel(std::size_t count, const std::function<void(std::size_t)>& work) {
     std::atomic<std::size_t> next{0};
-    std::atomic<bool> failed{false};
+    // The smallest i that has failed (count: none). A thread that took an
+    // earlier i while a later one failed still runs it.
+    std::atomic<std::size_t> firstFailure{count};
     std::mutex mutex;
-    std::size_t firstFailure = count;
     std::exception_ptr failure;
     const std::function<void()> run = [&] {
-        for (std::size_t i = next++; i < count && !failed; i = next++) {
+        for (std::size_t i = next++; i < firstFailure; i = next++) {
             try {
                 work(i);
             } catch (...) {
                 const std::lock_guard lock(mutex);
-                failed = true;
                 if (i < firstFailure) {
                     firstFailure = i;
                     failure = std::current_exception();

@@ -31,8 +31,8 @@ public:
     // other piece is read when it is needed.
     static std::optional<CatalogPart> Open(const std::string& path, int directory = AT_FDCWD,
                                            std::uint64_t leadLength = DefaultLeadLength);
-    // The lead that would hold everything every search reads: the head, the
-    // directories and the keys.
+    // The lead that would hold what a search may read from a part's front:
+    // the head, the directories and the keys.
     std::uint64_t WantedLead() const { return keys_.Offset + keys_.Length; }
 
     const CatalogIdentity& Identity() const { return identity_; }

@@ -19,12 +19,25 @@
 
 namespace quillory {
 
+namespace {
+
+// The form of the database at `path`; nothing when it is no database. The
+// markers are looked for once: in a plain database that takes reading the
+// whole directory.
+std::optional<bool> DatabaseForm(const std::string& path) {
+    struct stat info {};
+    if (::lstat(WithoutTrailingSeparator(path).c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return std::nullopt;
+    return MarkedCompressed(path);
+}
+
+} // namespace
+
 std::vector<DatabaseEntry> ListDatabases(const std::string& databaseDir) {
     std::vector<DatabaseEntry> databases;
     for (std::string& name : VisibleEntries(databaseDir).value_or(std::vector<std::string>())) {
-        const std::string path = DatabasePath(databaseDir, name);
-        if (IsDatabase(path))
-            databases.push_back({std::move(name), MarkedCompressed(path).value()});
+        if (const std::optional<bool> compressed = DatabaseForm(DatabasePath(databaseDir, name)))
+            databases.push_back({std::move(name), *compressed});
     }
     const Collation collation(Collation::Strength::CaseSensitive);
     std::sort(databases.begin(), databases.end(),
@@ -59,20 +72,6 @@ void WriteMarker(const std::string& path, bool compressed) {
     marker.Write(line.data(), line.size());
     marker.Commit();
 }
-
-namespace {
-
-// The form of the database at `path`; nothing when it is no database. The
-// markers are looked for once: in a plain database that takes reading the
-// whole directory.
-std::optional<bool> DatabaseForm(const std::string& path) {
-    struct stat info {};
-    if (::lstat(WithoutTrailingSeparator(path).c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return std::nullopt;
-    return MarkedCompressed(path);
-}
-
-} // namespace
 
 bool IsDatabase(const std::string& path) {
     return DatabaseForm(path).has_value();

@@ -135,6 +135,11 @@ TEST_F(DatabaseTest, TheMarkerDecidesTheFormOfAnExistingDatabase) {
     }
     // A directory without a marker is used as it is.
     EXPECT_EQ(Snapshot(root), before);
+    // Opened as an existing database, the markers say the same, and without one it is none.
+    for (const auto& [name, compressed] :
+         {std::pair{"Zip", true}, std::pair{"Std", false}, std::pair{"Both", true}})
+        EXPECT_EQ(ExistingDatabase(root, name).Compressed, compressed) << name;
+    EXPECT_NE(ErrorText([&] { ExistingDatabase(root, "Bare"); }), "");
 }
 
 TEST_F(DatabaseTest, OnlyVisibleCatalogsOfTheDatabasesFormAreCounted) {
