@@ -133,10 +133,11 @@ std::optional<CatalogPart> SearchIndex::CurrentPart(const std::string& catalogPa
     try {
         const std::string name = catalogPath.substr(catalogPath.rfind('/') + 1);
         const std::uint64_t lead = leadLength_.load(std::memory_order_relaxed);
+        const std::uint64_t leadLength = lead == 0 ? CatalogPart::DefaultLeadLength : lead;
         std::optional<CatalogPart> part =
-            CatalogPart::Open(folderDirectory_ ? PartName(name) : PartPath(catalogPath),
-                              folderDirectory_ ? folderDirectory_->Descriptor() : AT_FDCWD,
-                              lead == 0 ? CatalogPart::DefaultLeadLength : lead);
+            folderDirectory_
+                ? CatalogPart::Open(PartName(name), folderDirectory_->Descriptor(), leadLength)
+                : CatalogPart::Open(PartPath(catalogPath), AT_FDCWD, leadLength);
         if (!part)
             return std::nullopt;
         const std::uint64_t wanted = std::min(part->WantedLead(), CatalogPart::DefaultLeadLength);

@@ -86,8 +86,13 @@ std::uint64_t ChunkOf(const char* bytes, std::size_t length) {
 }
 
 // A key's place by its chunk: a shorter chunk, zeros and all, first.
-std::pair<std::uint64_t, std::uint32_t> RankOf(const Prefixed& p) {
+using Rank = std::pair<std::uint64_t, std::uint32_t>;
+Rank RankOf(const Prefixed& p) {
     return {p.Chunk, std::min<std::uint32_t>(p.Length, 8)};
+}
+
+bool Before(const Rank& a, const Rank& b, bool ascending) {
+    return ascending ? a < b : b < a;
 }
 
 // Sorts keys in byte order, eight bytes at a time: by their chunks, then
@@ -95,19 +100,18 @@ std::pair<std::uint64_t, std::uint32_t> RankOf(const Prefixed& p) {
 // often begin alike ("IMG_", "DSC"), and comparing whole keys byte by byte
 // would then cost most of the sort.
 void SortByChunks(Prefixed* first, Prefixed* last, bool ascending) {
-    const auto rank = RankOf;
     // Runs still to sort, kept here rather than on the stack: a run of equal
     // keys a megabyte long goes as deep as its length in chunks.
     std::vector<std::pair<Prefixed*, Prefixed*>> runs{{first, last}};
     while (!runs.empty()) {
         const auto [begin, end] = runs.back();
         runs.pop_back();
-        std::sort(begin, end, [&](const Prefixed& a, const Prefixed& b) {
-            return ascending ? rank(a) < rank(b) : rank(b) < rank(a);
+        std::sort(begin, end, [ascending](const Prefixed& a, const Prefixed& b) {
+            return Before(RankOf(a), RankOf(b), ascending);
         });
         for (Prefixed* run = begin; run != end;) {
             Prefixed* next = run + 1;
-            while (next != end && rank(*next) == rank(*run))
+            while (next != end && RankOf(*next) == RankOf(*run))
                 ++next;
             if (next - run > 1 && run->Length >= 8) {
                 for (Prefixed* p = run; p != next; ++p) {
@@ -133,18 +137,17 @@ void SortOnEveryCore(std::vector<Prefixed>& keys, bool ascending) {
         SortByChunks(keys.data(), keys.data() + keys.size(), ascending);
         return;
     }
-    const auto before = [ascending](const auto& a, const auto& b) {
-        return ascending ? a < b : b < a;
-    };
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> sample;
+    std::vector<Rank> sample;
     for (std::size_t i = 0; i < 64 * cores; ++i)
         sample.push_back(RankOf(keys[i * keys.size() / (64 * cores)]));
-    std::sort(sample.begin(), sample.end(), before);
+    std::sort(sample.begin(), sample.end(),
+              [ascending](const Rank& a, const Rank& b) { return Before(a, b, ascending); });
     std::vector<Prefixed*> cuts{keys.data()};
     for (std::size_t c = 1; c < cores; ++c) {
         const auto cut = sample[c * sample.size() / cores];
-        cuts.push_back(std::partition(cuts.back(), keys.data() + keys.size(),
-                                      [&](const Prefixed& p) { return before(RankOf(p), cut); }));
+        cuts.push_back(
+            std::partition(cuts.back(), keys.data() + keys.size(),
+                           [&](const Prefixed& p) { return Before(RankOf(p), cut, ascending); }));
     }
     cuts.push_back(keys.data() + keys.size());
     ForEachInParallel(cores, [&](std::size_t c) { SortByChunks(cuts[c], cuts[c + 1], ascending); });
