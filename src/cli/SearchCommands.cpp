@@ -33,14 +33,29 @@ double ParseBound(const std::string& text, const char* defaultTime) {
     return TimeValue(date, time);
 }
 
+// The database's name as a shell takes it back.
+std::string ShellWord(const std::string& text) {
+    const bool plain = !text.empty() &&
+                       text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                              "0123456789._-+/") == std::string::npos;
+    if (plain)
+        return text;
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 // The search of `scope`, with the catalogs read of all and the matches so far
-// as its progress.
+// as its progress. When most catalogs had to be read whole for want of an
+// index, standard error says how to make it.
 ResultList Search(CommandContext& context, const OpenDatabase& database, const CatalogScope& scope,
                   const SearchCriteria& criteria) {
     ProgressLine progress(context);
     const IndexUse indexUse =
         context.Arguments.Has(NoIndexOption.Name) ? IndexUse::ReadCatalogs : IndexUse::UseIndex;
-    return FindFile(
+    SearchCoverage coverage;
+    ResultList results = FindFile(
         database, scope, criteria,
         [&progress](const SearchStep& step) {
             if (!progress.Due())
@@ -50,7 +65,12 @@ ResultList Search(CommandContext& context, const OpenDatabase& database, const C
                               {std::to_string(step.CatalogsRead), std::to_string(step.CatalogCount),
                                std::to_string(step.Matches)}));
         },
-        indexUse);
+        indexUse, &coverage);
+    if (coverage.IndexUsable && coverage.WithoutPart > coverage.FromIndex) {
+        const std::string name = context.Arguments.Value(DatabaseOption.Name);
+        context.Err << FormatMessage(msg::IndexHint, {name, ShellWord(name)}) << '\n';
+    }
+    return results;
 }
 
 // Writes each row as its CSV line to --output FILE, or to standard output.
@@ -158,11 +178,27 @@ void IndexCommand::Run(CommandContext& context, const OpenDatabase& database) {
         DropIndex(database);
         return;
     }
-    ProgressLine progress(context);
-    IndexDatabase(database, [&progress](std::size_t done, std::size_t total) {
-        progress.Show(FormatMessage(msg::ProgressCatalogsIndexed,
-                                    {std::to_string(done), std::to_string(total)}));
-    });
+    IndexReport report;
+    {
+        ProgressLine progress(context);
+        IndexOptions options;
+        options.Progress = [&progress](std::size_t done, std::size_t total) {
+            if (progress.Due())
+                progress.Show(FormatMessage(msg::ProgressCatalogsIndexed,
+                                            {std::to_string(done), std::to_string(total)}));
+        };
+        report = IndexDatabase(database, options);
+    }
+    // Each catalog left without a part is told; the last line says why the
+    // command failed.
+    for (const std::string& problem : report.Problems)
+        context.Err << WithFullStop(problem) << '\n';
+    if (!report.StoreFailure.empty())
+        throw Error(report.StoreFailure);
+    if (!report.Complete())
+        throw Error(
+            FormatMessage(msg::IndexIncomplete, {std::to_string(report.Catalogs - report.Indexed),
+                                                 std::to_string(report.Catalogs)}));
 }
 
 } // namespace quillory

@@ -41,6 +41,24 @@ std::vector<std::string> AllEntries(const std::string& directory) {
     return names;
 }
 
+std::optional<std::vector<DirectoryEntry>> EntriesOf(int directory) {
+    const int fd = ::openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (!dir) {
+        if (fd >= 0)
+            ::close(fd);
+        return std::nullopt;
+    }
+    std::vector<DirectoryEntry> entries;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            entries.push_back({std::string(name), entry->d_type == DT_DIR});
+    }
+    ::closedir(dir);
+    return entries;
+}
+
 std::string RealPath(const std::string& path) {
     const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
                                                            &std::free);

@@ -18,6 +18,15 @@ std::optional<std::vector<std::string>> VisibleEntries(const std::string& direct
 // when it cannot be read.
 std::vector<std::string> AllEntries(const std::string& directory);
 
+// Every entry but "." and ".." of the directory open as `directory`, with
+// whether it is a directory (as the listing says, without looking further);
+// nothing when it cannot be read.
+struct DirectoryEntry {
+    std::string Name;
+    bool IsDirectory = false;
+};
+std::optional<std::vector<DirectoryEntry>> EntriesOf(int directory);
+
 // An open directory, for looking up many names in it (with openat and
 // fstatat) without walking its path each time.
 class DirectoryHandle {

@@ -99,6 +99,27 @@ inline constexpr char WaitingForDatabase[] =
 // A standard output that refuses what is written (a full disk).
 inline constexpr char CannotWriteStandardOutput[] = "Cannot write standard output: %s";
 
+// The search index. A catalog without a part is told by its file name, then
+// why; the index folder by its path.
+inline constexpr char NoCacheFolder[] =
+    "There is no cache folder for the search index: set HOME or XDG_CACHE_HOME";
+inline constexpr char IndexFolderNotOwn[] =
+    "The search index folder %s is not used: it is a symbolic link, another user's, or "
+    "others can write to it";
+inline constexpr char IndexFolderUnusable[] = "The search index cannot be kept in %s: %s";
+inline constexpr char IndexFolderOfAnother[] =
+    "The search index folder %s is kept for another database";
+inline constexpr char IndexNotRemoved[] = "The search index %s could not be removed: %s";
+inline constexpr char CatalogNotIndexed[] = "%s: %s";
+inline constexpr char CatalogTooOddForIndex[] =
+    "too large or too odd for the search index; searches read it whole";
+inline constexpr char CatalogChangedWhileIndexed[] =
+    "changed while it was being indexed; run the index again";
+inline constexpr char IndexIncomplete[] = "%s of %s catalogs have no search index part";
+inline constexpr char IndexHint[] =
+    "quillory-cli: most catalogs of %s are read whole as they are not in the search index; "
+    "to search them faster, run quillory-cli index --db %s";
+
 // The "Please Wait!" window while long work runs.
 inline constexpr char WaitSearching[] = "     Scanning Database";
 inline constexpr char WaitCompressing[] = "Compressing Database";

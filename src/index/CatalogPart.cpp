@@ -5,33 +5,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace quillory {
 
-struct CatalogPart::File {
-    int Descriptor = -1;
-    std::uint64_t Size = 0;
-    // The file's first bytes, read at once: the head, directories and keys
-    // where they fit, so that a search makes one read for them all.
-    std::unique_ptr<char[]> Lead;
-    std::string_view LeadBytes; // over Lead
-    std::string Head;           // the head, when it runs past the lead
-
-    ~File() {
-        if (Descriptor >= 0)
-            ::close(Descriptor);
-    }
-};
-
-// Parts are read with pread rather than mapped: a search opens thousands,
-// and mapping and unmapping them from several threads costs more than
-// reading the few pieces it needs; nor can a file cut short under a mapping
-// stop the program.
 namespace {
 
 std::uint32_t Fixed32At(std::string_view table, std::size_t offset) {
@@ -47,14 +24,14 @@ bool Checked(std::string_view bytes, std::uint32_t check) {
 }
 
 // Marks in `hits` the blocks of one posting list.
-void CountBlocks(std::string_view list, std::uint32_t blockCount,
-                 std::vector<std::uint32_t>& hits) {
+void CountBlocks(std::string_view list, std::uint32_t blockCount, std::vector<std::uint8_t>& hits) {
     ByteReader reader(list);
     const std::uint64_t header = reader.Varint();
     if (header & 1) {
         const std::string_view bitmap = reader.Bytes((blockCount + 7) / 8);
         for (std::uint32_t block = 0; block < blockCount; ++block)
-            hits[block] += (bitmap[block / 8] >> (block % 8)) & 1;
+            hits[block] =
+                static_cast<std::uint8_t>(hits[block] + ((bitmap[block / 8] >> (block % 8)) & 1));
         return;
     }
     std::uint64_t block = 0;
@@ -96,93 +73,83 @@ std::uint64_t NamesHolding(std::string_view upper, const std::uint32_t* lengths,
 
 } // namespace
 
-std::optional<CatalogPart> CatalogPart::Open(const std::string& path, int directory,
-                                             std::uint64_t leadLength) {
-    auto file = std::make_shared<File>();
-    // Reading a part need not stamp its access time, which costs on every
-    // read; only the file's owner may ask so.
-    constexpr int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
-    file->Descriptor = ::openat(directory, path.c_str(), flags | O_NOATIME);
-    if (file->Descriptor < 0 && errno == EPERM)
-        file->Descriptor = ::openat(directory, path.c_str(), flags);
-    struct stat status {};
-    if (file->Descriptor < 0 || ::fstat(file->Descriptor, &status) != 0 || !S_ISREG(status.st_mode))
-        return std::nullopt;
-    file->Size = static_cast<std::uint64_t>(status.st_size);
-    CatalogPart part;
-    part.file_ = file;
-    const auto lead = static_cast<std::size_t>(std::min(leadLength, file->Size));
-    file->Lead = std::make_unique_for_overwrite<char[]>(lead);
-    part.ReadInto(0, lead, file->Lead.get());
-    file->LeadBytes = std::string_view(file->Lead.get(), lead);
-    std::string bytes;
-    ByteReader preamble(part.Read(0, PartPreambleBytes, bytes));
-    if (preamble.Bytes(PartMagic.size()) != PartMagic)
+CatalogPart::CatalogPart(std::string_view bytes, std::uint64_t headLength, std::uint64_t headCheck)
+    : bytes_(bytes) {
+    if (headLength > bytes.size())
         throw DamagedPart();
-    const std::uint64_t headLength = preamble.Fixed64();
-    const std::uint64_t headCheck = preamble.Fixed64();
-    const std::string_view head = part.Read(PartPreambleBytes, headLength, file->Head);
+    const std::string_view head = bytes.substr(bytes.size() - headLength);
     if (CheckOf(head) != headCheck)
         throw DamagedPart();
-    part.ReadHead(head);
-    std::uint64_t offset = PartPreambleBytes + headLength;
-    for (Section* section : {&part.dirs_, &part.keys_, &part.postings_, &part.blocks_}) {
+    ReadHead(head);
+    std::uint64_t offset = 0;
+    for (Section* section : {&blocks_, &dirs_, &postings_, &keys_}) {
         section->Offset = offset;
         offset += section->Length;
     }
-    if (offset != file->Size)
+    if (offset != bytes.size() - headLength)
         throw DamagedPart();
-    return part;
 }
 
-std::string_view CatalogPart::Read(std::uint64_t offset, std::uint64_t length,
-                                   std::string& buffer) const {
-    const std::string_view lead = file_->LeadBytes;
-    if (offset <= lead.size() && length <= lead.size() - offset)
-        return lead.substr(offset, length);
-    if (offset > file_->Size || length > file_->Size - offset)
+std::string_view CatalogPart::Bytes(std::uint64_t offset, std::uint64_t length) const {
+    if (offset > bytes_.size() || length > bytes_.size() - offset)
         throw DamagedPart();
-    buffer.resize(static_cast<std::size_t>(length));
-    ReadInto(offset, buffer.size(), buffer.data());
-    return buffer;
-}
-
-void CatalogPart::ReadInto(std::uint64_t offset, std::size_t length, char* out) const {
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t got = ::pread(file_->Descriptor, out + done, length - done,
-                                    static_cast<off_t>(offset + done));
-        if (got <= 0 && !(got < 0 && errno == EINTR))
-            throw DamagedPart();
-        done += got > 0 ? static_cast<std::size_t>(got) : 0;
-    }
+    return bytes_.substr(offset, length);
 }
 
 void CatalogPart::ReadHead(std::string_view head) {
     ByteReader reader(head);
-    identity_ = ReadIdentity(reader, readAt_);
-    recordCount_ = reader.Fixed64();
-    reader.Fixed64(); // the catalog's text size, which only making the part needs
+    recordCount_ = reader.Varint();
     allTimesCoded_ = reader.Bytes(1)[0] != 0;
-    codeLengths_ = reader.Bytes(256);
-    // The sections' lengths, as views to be placed once the head is read.
-    const std::uint64_t dirsLength = reader.Fixed64();
+    const std::size_t codeStart = head.size() - reader.Left();
+    ReadCodeLengths(reader);
+    codeLengths_ = head.substr(codeStart, head.size() - reader.Left() - codeStart);
+    // Every length is held against the part before anything is made of it:
+    // each section lies within the part, and each block takes a byte at least.
+    for (Section* section : {&blocks_, &dirs_}) {
+        section->Length = reader.Varint();
+        if (section->Length > bytes_.size())
+            throw DamagedPart();
+    }
     dirsCheck_ = reader.Fixed64();
-    const std::uint64_t keysLength = reader.Fixed64();
-    const std::uint64_t postingsLength = reader.Fixed64();
-    groupCount_ = reader.Fixed32();
-    groupTable_ = reader.Bytes(std::uint64_t{groupCount_} * GroupEntryBytes);
-    blockCount_ = reader.Fixed32();
-    const std::uint64_t blocksLength = reader.Fixed64();
-    blockTable_ = reader.Bytes(std::uint64_t{blockCount_} * BlockEntryBytes);
-    if (reader.Left() != 0 || blockCount_ != (recordCount_ + BlockRecords - 1) / BlockRecords ||
-        dirsLength > UINT32_MAX || keysLength > UINT32_MAX || postingsLength > UINT32_MAX ||
-        blocksLength > UINT32_MAX)
+    for (Section* section : {&postings_, &keys_}) {
+        section->Length = reader.Varint();
+        if (section->Length > bytes_.size())
+            throw DamagedPart();
+    }
+    const std::uint64_t groups = reader.Varint();
+    if (groups > reader.Left() / GroupEntryBytes)
         throw DamagedPart();
-    dirs_.Length = dirsLength;
-    keys_.Length = keysLength;
-    postings_.Length = postingsLength;
-    blocks_.Length = blocksLength;
+    groupCount_ = static_cast<std::uint32_t>(groups);
+    groupTable_ = reader.Bytes(groups * GroupEntryBytes);
+    if (recordCount_ > blocks_.Length * BlockRecords)
+        throw DamagedPart();
+    blockCount_ = static_cast<std::uint32_t>((recordCount_ + BlockRecords - 1) / BlockRecords);
+    blockTable_ = reader.Bytes(std::uint64_t{blockCount_} * BlockEntryBytes);
+    if (reader.Left() != 0 || blocks_.Length > UINT32_MAX || keys_.Length > UINT32_MAX ||
+        postings_.Length > UINT32_MAX)
+        throw DamagedPart();
+}
+
+void CatalogPart::Verify() const {
+    CheckDirectories();
+    for (std::uint32_t group = 0; group < groupCount_; ++group) {
+        const std::size_t entry = std::size_t{group} * GroupEntryBytes;
+        const bool last = group + 1 == groupCount_;
+        const std::uint64_t keysBegin = Fixed32At(groupTable_, entry + 4);
+        const std::uint64_t keysEnd =
+            last ? keys_.Length : Fixed32At(groupTable_, entry + GroupEntryBytes + 4);
+        const std::uint64_t listsBegin = Fixed32At(groupTable_, entry + 8);
+        const std::uint64_t listsEnd =
+            last ? postings_.Length : Fixed32At(groupTable_, entry + GroupEntryBytes + 8);
+        if (keysBegin > keysEnd || listsBegin > listsEnd ||
+            !Checked(Bytes(keys_.Offset + keysBegin, keysEnd - keysBegin),
+                     Fixed32At(groupTable_, entry + 12)) ||
+            !Checked(Bytes(postings_.Offset + listsBegin, listsEnd - listsBegin),
+                     Fixed32At(groupTable_, entry + 16)))
+            throw DamagedPart();
+    }
+    for (std::uint32_t block = 0; block < blockCount_; ++block)
+        ReadBlock(block);
 }
 
 std::optional<CatalogPart::ListPlace> CatalogPart::FindList(std::uint32_t key) const {
@@ -210,8 +177,7 @@ std::optional<CatalogPart::ListPlace> CatalogPart::FindList(std::uint32_t key) c
     if (keysBegin > keysEnd || keysEnd > keys_.Length || place.ListsBegin > place.ListsEnd ||
         place.ListsEnd > postings_.Length)
         throw DamagedPart();
-    std::string buffer;
-    const std::string_view group = Read(keys_.Offset + keysBegin, keysEnd - keysBegin, buffer);
+    const std::string_view group = Bytes(keys_.Offset + keysBegin, keysEnd - keysBegin);
     if (!Checked(group, Fixed32At(groupTable_, entry + 12)))
         throw DamagedPart();
     ByteReader keys(group);
@@ -234,13 +200,12 @@ std::optional<CatalogPart::ListPlace> CatalogPart::FindList(std::uint32_t key) c
     return std::nullopt;
 }
 
-std::string CatalogPart::ReadList(const ListPlace& place) const {
-    std::string buffer;
+std::string_view CatalogPart::ReadList(const ListPlace& place) const {
     const std::string_view lists =
-        Read(postings_.Offset + place.ListsBegin, place.ListsEnd - place.ListsBegin, buffer);
+        Bytes(postings_.Offset + place.ListsBegin, place.ListsEnd - place.ListsBegin);
     if (!Checked(lists, place.ListsCheck))
         throw DamagedPart();
-    return std::string(lists.substr(place.Begin - place.ListsBegin, place.Length));
+    return lists.substr(place.Begin - place.ListsBegin, place.Length);
 }
 
 std::vector<std::uint32_t>
@@ -258,7 +223,7 @@ CatalogPart::CandidateBlocks(const std::vector<std::uint32_t>& keys) const {
     std::sort(places.begin(), places.end(),
               [](const ListPlace& a, const ListPlace& b) { return a.Length < b.Length; });
     places.resize(std::min(places.size(), MaxListsRead));
-    std::vector<std::uint32_t> hits(blockCount_, 0);
+    std::vector<std::uint8_t> hits(blockCount_, 0);
     for (const ListPlace& place : places)
         CountBlocks(ReadList(place), blockCount_, hits);
     std::vector<std::uint32_t> blocks;
@@ -269,7 +234,7 @@ CatalogPart::CandidateBlocks(const std::vector<std::uint32_t>& keys) const {
     return blocks;
 }
 
-std::string_view CatalogPart::ReadBlock(std::uint32_t block, std::string& buffer) const {
+std::string_view CatalogPart::ReadBlock(std::uint32_t block) const {
     const std::size_t entry = std::size_t{block} * BlockEntryBytes;
     const std::uint32_t begin = Fixed32At(blockTable_, entry);
     const std::uint32_t end = block + 1 < blockCount_
@@ -277,7 +242,7 @@ std::string_view CatalogPart::ReadBlock(std::uint32_t block, std::string& buffer
                                   : static_cast<std::uint32_t>(blocks_.Length);
     if (begin >= end || end > blocks_.Length)
         throw DamagedPart();
-    const std::string_view bytes = Read(blocks_.Offset + begin, end - begin, buffer);
+    const std::string_view bytes = Bytes(blocks_.Offset + begin, end - begin);
     if (!Checked(bytes, Fixed32At(blockTable_, entry + 4)))
         throw DamagedPart();
     return bytes;
@@ -286,7 +251,7 @@ std::string_view CatalogPart::ReadBlock(std::uint32_t block, std::string& buffer
 void CatalogPart::CheckDirectories() const {
     if (dirsRead_)
         return;
-    const std::string_view dirs = Read(dirs_.Offset, dirs_.Length, dirBytes_);
+    const std::string_view dirs = Bytes(dirs_.Offset, dirs_.Length);
     if (CheckOf(dirs) != dirsCheck_)
         throw DamagedPart();
     ByteReader reader(dirs);
@@ -303,9 +268,17 @@ void CatalogPart::CheckDirectories() const {
     dirsRead_ = true;
 }
 
+const ByteCode& CatalogPart::Code() const {
+    if (!code_) {
+        ByteReader reader(codeLengths_);
+        code_ = std::make_unique<const ByteCode>(ReadCodeLengths(reader));
+    }
+    return *code_;
+}
+
 void CatalogPart::AppendDirectory(std::uint32_t number, std::string& out) const {
     // Suffixes are met from the deepest directory up, then put in order.
-    std::uint32_t chain[2048];
+    std::uint32_t chain[MaxDirectoryDepth];
     std::size_t depth = 0;
     for (std::uint32_t at = number + 1; at != 0; at = parents_[at - 1]) {
         if (at > parents_.Size() || depth == std::size(chain) ||
@@ -329,7 +302,7 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
                                 std::string_view nameText) const {
     CheckDirectories();
     Scratch& scratch = scratch_;
-    ByteReader reader(ReadBlock(block, scratch.Block));
+    ByteReader reader(ReadBlock(block));
     const std::uint64_t count = reader.Varint();
     const std::uint64_t expected =
         std::min<std::uint64_t>(BlockRecords, recordCount_ - std::uint64_t{block} * BlockRecords);
@@ -347,12 +320,11 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
         for (std::size_t i = NameStreamFirst(s, n); i < NameStreamFirst(s + 1, n); ++i)
             streams[s].Count += lengths[i];
     }
-    if (!code_)
-        code_ = std::make_unique<const ByteCode>(codeLengths_);
+    const ByteCode& code = Code();
     std::string& names = scratch.Names;
     names.resize(nameBytes);
     scratch.Upper.resize(nameText.empty() ? 0 : nameBytes);
-    code_->Decode(streams, names.data(), nameText.empty() ? nullptr : scratch.Upper.data());
+    code.Decode(streams, names.data(), nameText.empty() ? nullptr : scratch.Upper.data());
     const PackedArray dirNumbers(reader, n);
     const PackedArray dates(reader, n);
     const PackedArray times(reader, n);

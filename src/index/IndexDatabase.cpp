@@ -1,34 +1,302 @@
 #include "index/IndexDatabase.h"
 
+#include "common/Error.h"
+#include "common/FileSystem.h"
+#include "common/FormatMessage.h"
+#include "common/Messages.h"
 #include "common/Parallel.h"
-#include "common/Path.h"
-#include "index/SearchIndex.h"
+#include "index/CatalogIndexing.h"
+#include "index/CatalogSource.h"
+#include "index/IndexFolder.h"
+#include "index/PartTrust.h"
+#include "index/Segment.h"
+#include "index/SegmentWriter.h"
 #include "store/CatalogName.h"
 #include "store/DatabaseAccess.h"
 
+#include <memory>
 #include <mutex>
+#include <optional>
 
 namespace quillory {
 
-void IndexDatabase(const OpenDatabase& database, const IndexProgress& progress) {
-    const DatabaseAccess access(database, LockKind::Shared);
-    const SearchIndex index(access.Path());
-    const std::vector<std::string> files = ListCatalogFiles(access.Path(), access.Compressed());
-    std::mutex mutex;
-    std::size_t done = 0;
-    ForEachInParallel(files.size(), [&](std::size_t i) {
-        const std::string path = JoinPath(access.Path(), files[i]);
-        if (!index.CurrentPart(path))
-            index.ReadAndStore(path, access.Compressed());
-        const std::lock_guard lock(mutex);
-        if (progress)
-            progress(++done, files.size());
+namespace {
+
+// More segments than this are merged into one.
+constexpr std::size_t MaxSegments = 8;
+
+using Segments = std::vector<std::shared_ptr<const Segment>>;
+
+Segments OpenSegments(const IndexFolder& folder) {
+    Segments segments;
+    for (const std::string& name : folder.SegmentNames()) {
+        if (auto segment = Segment::Open(folder.Descriptor(), name))
+            segments.push_back(std::move(segment));
+    }
+    return segments;
+}
+
+// A catalog's entry in one of the segments.
+struct Found {
+    std::shared_ptr<const Segment> From;
+    SegmentEntry Entry;
+};
+
+// The entries of catalog `name` whose stamp holds `identity`, newest first.
+std::vector<Found> EntriesOf(const Segments& segments, const std::string& name,
+                             const CatalogIdentity& identity) {
+    std::vector<Found> found;
+    for (const auto& segment : segments) {
+        try {
+            if (const auto index = segment->Find(name)) {
+                SegmentEntry entry = segment->Entry(*index);
+                if (entry.Stamp.Identity == identity)
+                    found.push_back({segment, std::move(entry)});
+            }
+        } catch (const DamagedPart&) {
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return a.Entry.Stamp.ReadAt > b.Entry.Stamp.ReadAt;
     });
-    index.RemoveStale(files);
+    return found;
+}
+
+// The writers of a run, one for each thread at work, made as they are needed.
+class WriterPool {
+public:
+    explicit WriterPool(std::shared_ptr<const IndexFolder> folder) : folder_(std::move(folder)) {}
+
+    std::unique_ptr<SegmentWriter> Take() {
+        const std::lock_guard lock(mutex_);
+        if (free_.empty())
+            return std::make_unique<SegmentWriter>(folder_);
+        auto writer = std::move(free_.back());
+        free_.pop_back();
+        return writer;
+    }
+    void Give(std::unique_ptr<SegmentWriter> writer) {
+        const std::lock_guard lock(mutex_);
+        free_.push_back(std::move(writer));
+    }
+    // Puts every segment written in place.
+    void CommitAll() {
+        for (auto& writer : free_)
+            writer->Commit();
+        free_.clear();
+    }
+
+private:
+    std::shared_ptr<const IndexFolder> folder_;
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<SegmentWriter>> free_;
+};
+
+// Everything one run works with.
+struct Run {
+    const IndexOptions& Options;
+    int Database;
+    bool Compressed;
+    ChangeTimes Times;
+    Segments Existing;
+    WriterPool Writers;
+    std::mutex Mutex; // for the report
+    IndexReport& Report;
+    std::atomic<bool> StoreFailed = false;
+
+    bool Stopping() const {
+        return StoreFailed || (Options.Stop && Options.Stop->load(std::memory_order_relaxed));
+    }
+    void Problem(const std::string& name, const std::string& why) {
+        const std::lock_guard lock(Mutex);
+        Report.Problems.push_back(FormatMessage(msg::CatalogNotIndexed, {name, why}));
+    }
+    void Failed(const IndexNotStored& failure) {
+        const std::lock_guard lock(Mutex);
+        if (Report.StoreFailure.empty())
+            Report.StoreFailure = failure.what();
+        StoreFailed = true;
+    }
+};
+
+// Whether an entry of catalog `name` can stay: a sound one that is settled,
+// or one whose bytes are still the catalog's, stamped anew into `writer`
+// once the change before it has settled.
+enum class Kept { No, AsItIs, Restamped };
+bool Sound(const Found& entry) {
+    try {
+        entry.From->Part(entry.Entry).Verify();
+        entry.From->Done(entry.Entry);
+        return !entry.From->Damaged();
+    } catch (const DamagedPart&) {
+        return false;
+    }
+}
+Kept KeepFound(Run& run, const std::string& name, const CatalogIdentity& identity,
+               const std::vector<Found>& found, SegmentWriter& writer) {
+    for (const Found& entry : found) {
+        if (Settled(entry.Entry.Stamp, run.Times) && Sound(entry))
+            return Kept::AsItIs;
+    }
+    if (found.empty())
+        return Kept::No;
+    const CatalogStamp now{identity, WallClockNow(), 0};
+    const auto check = ContentCheckOf(run.Database, name, identity);
+    for (const Found& entry : found) {
+        if (!check || *check != entry.Entry.Stamp.ContentCheck || !Sound(entry))
+            continue;
+        const CatalogStamp stamp{identity, now.ReadAt, *check};
+        if (!Settled(stamp, run.Times))
+            return Kept::AsItIs;
+        writer.Copy(*entry.From, entry.Entry, name, stamp);
+        return Kept::Restamped;
+    }
+    return Kept::No;
+}
+
+// Looks at one catalog and makes or stamps its part where it needs one;
+// true when it has a current part at the end.
+bool IndexOne(Run& run, const std::string& name) {
+    const std::optional<CatalogIdentity> identity = CurrentIdentity(run.Database, name, run.Times);
+    if (!identity) {
+        run.Problem(name, FormatMessage(msg::CannotOpenFile, name));
+        return false;
+    }
+    const std::vector<Found> found = EntriesOf(run.Existing, name, *identity);
+    std::unique_ptr<SegmentWriter> writer;
+    try {
+        writer = run.Writers.Take();
+        const Kept kept = KeepFound(run, name, *identity, found, *writer);
+        if (kept == Kept::No)
+            IndexCatalog(run.Database, name, run.Compressed, *writer, run.Options.Stop);
+        if (kept != Kept::AsItIs) {
+            const std::lock_guard lock(run.Mutex);
+            ++run.Report.Made;
+        }
+        run.Writers.Give(std::move(writer));
+        return true;
+    } catch (const IndexNotStored& failure) {
+        run.Failed(failure);
+    } catch (const PartRefused&) {
+        run.Problem(name, msg::CatalogTooOddForIndex);
+    } catch (const CatalogChanged&) {
+        run.Problem(name, msg::CatalogChangedWhileIndexed);
+    } catch (const ReadingStopped&) {
+    } catch (const DamagedPart&) {
+        run.Problem(name, msg::CatalogChangedWhileIndexed);
+    } catch (const std::bad_alloc&) {
+        run.Problem(name, msg::CatalogTooOddForIndex);
+    } catch (const Error& error) {
+        run.Problem(name, error.what());
+    }
+    if (writer)
+        run.Writers.Give(std::move(writer));
+    return false;
+}
+
+// Merges the folder's segments into one when they are many or hold much
+// that is no longer current, and removes those that hold nothing current;
+// only one process does so at a time.
+void Merge(const std::shared_ptr<const IndexFolder>& folder, const Run& run,
+           const std::vector<std::string>& files) {
+    if (!folder->TryHold())
+        return;
+    const Segments segments = OpenSegments(*folder);
+    std::vector<Found> live;
+    std::uint64_t liveBytes = 0, allBytes = 0;
+    std::vector<bool> used(segments.size(), false);
+    for (const std::string& name : files) {
+        const auto identity = CurrentIdentity(run.Database, name, run.Times);
+        const std::vector<Found> found =
+            identity ? EntriesOf(segments, name, *identity) : std::vector<Found>();
+        if (found.empty())
+            continue;
+        live.push_back(found.front());
+        liveBytes += found.front().Entry.PartLength;
+        for (std::size_t i = 0; i < segments.size(); ++i)
+            used[i] = used[i] || segments[i] == found.front().From;
+    }
+    for (const auto& segment : segments)
+        allBytes += segment->Bytes();
+    const bool merge = segments.size() > MaxSegments ||
+                       allBytes - liveBytes > liveBytes / 2 + 4096 * segments.size();
+    if (merge && !live.empty()) {
+        SegmentWriter writer(folder);
+        for (const Found& entry : live) {
+            if (run.Stopping())
+                return;
+            writer.Copy(*entry.From, entry.Entry, entry.Entry.FileName, entry.Entry.Stamp);
+        }
+        writer.Commit();
+    }
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (merge || !used[i])
+            ::unlinkat(folder->Descriptor(), segments[i]->Name().c_str(), 0);
+    }
+}
+
+} // namespace
+
+IndexReport IndexDatabase(const OpenDatabase& database, const IndexOptions& options) {
+    IndexReport report;
+    const DatabaseAccess access(database, LockKind::Shared);
+    const std::vector<std::string> files = ListCatalogFiles(access.Path(), access.Compressed());
+    report.Catalogs = files.size();
+    const std::string path = RealPath(access.Path());
+    const auto directory = DirectoryHandle::Open(path);
+    if (!directory)
+        throw Error(FormatMessage(msg::CannotOpenFile, access.Path()));
+    std::shared_ptr<const IndexFolder> folder;
+    try {
+        folder = IndexFolder::Open(path, true);
+    } catch (const Error& error) {
+        report.StoreFailure = error.what();
+        return report;
+    }
+    folder->RemoveLeftovers();
+    Run run{options,
+            directory->Descriptor(),
+            access.Compressed(),
+            ChangeTimesOf(directory->Descriptor()),
+            OpenSegments(*folder),
+            WriterPool(folder),
+            {},
+            report};
+    std::atomic<std::size_t> indexed = 0, done = 0;
+    std::mutex progressMutex;
+    const auto work = [&](std::size_t i) {
+        if (run.Stopping())
+            return;
+        if (IndexOne(run, files[i]))
+            ++indexed;
+        if (options.Progress) {
+            const std::lock_guard lock(progressMutex);
+            options.Progress(++done, files.size());
+        }
+    };
+    if (options.OneAtATime) {
+        for (std::size_t i = 0; i < files.size(); ++i)
+            work(i);
+    } else {
+        ForEachInParallel(files.size(), work);
+    }
+    report.Stopped = options.Stop && options.Stop->load();
+    try {
+        run.Writers.CommitAll();
+        report.Indexed = indexed;
+        if (!run.Stopping())
+            Merge(folder, run, files);
+    } catch (const IndexNotStored& failure) {
+        run.Failed(failure);
+    }
+    RemoveIndexesOfGoneDatabases();
+    return report;
 }
 
 void DropIndex(const OpenDatabase& database) {
-    SearchIndex(database.Path).Drop();
+    const std::string path = RealPath(database.Path);
+    if (!path.empty())
+        DropIndexFolder(path);
 }
 
 } // namespace quillory

@@ -1,55 +1,75 @@
 #pragma once
 
-#include "index/ByteCode.h"
-#include "index/CatalogIdentity.h"
+#include "index/ChunkedText.h"
+#include "index/DirectoryTable.h"
+#include "index/KeyPostings.h"
 #include "index/PartFormat.h"
 #include "store/CatalogRecord.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 namespace quillory {
 
-// Gathers the records of one catalog, in catalog order, and makes its index
-// part (see PartFormat.h). A catalog's records are held until the part is
-// made: about a third of the catalog's text.
+// Where a part's bytes go as they are made.
+class PartOutput {
+public:
+    virtual ~PartOutput() = default;
+    // Raises Error when the bytes cannot be written.
+    virtual void Write(std::string_view bytes) = 0;
+};
+
+// What a finished part is: its length, and the length and check of its head,
+// its last bytes.
+struct PartShape {
+    std::uint64_t Length = 0;
+    std::uint64_t HeadLength = 0;
+    std::uint64_t HeadCheck = 0;
+};
+
+// Makes the index part of one catalog (see PartFormat.h) from its records,
+// in catalog order, its tables held within PartMemoryBytes whatever the
+// catalog holds. The names wait for the name code, made from them all;
+// everything else of a block is coded as soon as the block is full, and the
+// part is written out as it is finished.
 class PartBuilder {
 public:
+    PartBuilder();
+
+    // Raises PartRefused once the catalog turns out too large or too odd.
     void Add(const CatalogRecordView& record);
 
-    // The catalog's text size, as its records give it.
-    std::uint64_t TextBytes() const { return textBytes_; }
+    // Writes the part to `out`; raises PartRefused as Add does, and the
+    // output's Error.
+    PartShape Finish(PartOutput& out);
 
-    // The part's bytes, for the catalog with `identity` read after `readAt`;
-    // nothing for a catalog too large for the part's tables.
-    std::string Finish(const CatalogIdentity& identity, std::int64_t readAt);
+    std::uint64_t Records() const { return records_; }
 
 private:
-    struct Record {
-        std::string Name;
-        std::uint32_t Directory; // in the order of first use
-        std::string Date;
-        std::string Time;
-        std::string Size;
-    };
-    std::uint32_t DirectoryNumber(std::string_view directory);
-    // The records [first, last) as one block; `allTimesCoded` turns false
-    // when one of their dates or times is not in the scanner's form.
-    std::string EncodeBlock(std::size_t first, std::size_t last, const ByteCode& code,
-                            const std::vector<std::uint32_t>& directoryNumbers,
-                            bool& allTimesCoded) const;
-    void AddTrigrams(std::string_view text, TextField field);
+    void AddTrigrams(std::string_view text, TextField field, std::uint32_t block);
     void EndBlock();
+    std::size_t MemoryBytes() const;
 
-    std::vector<Record> records_;
-    std::vector<std::string> directories_;
-    std::unordered_map<std::string, std::uint32_t> directoryNumbers_;
-    // (key, block) once for each trigram key a block holds.
-    std::vector<std::uint64_t> keyBlocks_;
-    std::vector<std::uint32_t> blockKeys_; // the current block's keys
-    std::uint64_t textBytes_ = 0;
+    std::uint64_t records_ = 0;
+    // Every name, one after another, and each one's length.
+    ChunkedText names_;
+    std::vector<std::uint32_t> nameLengths_;
+    std::array<std::uint64_t, 256> byteCounts_{};
+    // The current block's other columns, then the coded columns of each
+    // finished block one after another, and the length of each.
+    std::vector<std::uint32_t> directories_, dates_, times_;
+    std::string sizes_, texts_, tail_;
+    ChunkedText blockTails_;
+    std::vector<std::uint32_t> tailLengths_;
+    bool allTimesCoded_ = true;
+    DirectoryTable directoryTable_;
+    // For each directory, the last block whose trigrams hold it, plus one.
+    std::vector<std::uint32_t> directoryBlock_;
+    KeyPostings postings_;
 };
 
 } // namespace quillory

@@ -97,49 +97,29 @@ std::string_view SizeText(std::uint64_t code, char (&buffer)[24]) {
     return {buffer, static_cast<std::size_t>(end - buffer)};
 }
 
-void AppendIdentity(std::string& head, const CatalogIdentity& identity, std::int64_t readAt) {
-    for (std::int64_t value :
-         {static_cast<std::int64_t>(identity.Device), static_cast<std::int64_t>(identity.Inode),
-          identity.Size, identity.ModifiedSeconds, identity.ModifiedNanoseconds,
-          identity.ChangedSeconds, identity.ChangedNanoseconds, readAt})
-        AppendFixed64(head, static_cast<std::uint64_t>(value));
-    AppendVarint(head, identity.FileName.size());
-    head += identity.FileName;
+void AppendCodeLengths(std::string& out, std::string_view lengths) {
+    std::size_t coded = 0;
+    for (char length : lengths)
+        coded += length != 0;
+    AppendVarint(out, coded);
+    for (std::size_t byte = 0; byte < lengths.size(); ++byte) {
+        if (lengths[byte] != 0) {
+            out += static_cast<char>(byte);
+            out += lengths[byte];
+        }
+    }
 }
 
-CatalogIdentity ReadIdentity(ByteReader& head, std::int64_t& readAt) {
-    CatalogIdentity identity;
-    identity.Device = head.Fixed64();
-    identity.Inode = head.Fixed64();
-    for (std::int64_t* value :
-         {&identity.Size, &identity.ModifiedSeconds, &identity.ModifiedNanoseconds,
-          &identity.ChangedSeconds, &identity.ChangedNanoseconds, &readAt})
-        *value = static_cast<std::int64_t>(head.Fixed64());
-    identity.FileName = std::string(head.Bytes(head.Varint()));
-    return identity;
-}
-
-std::string WithIdentity(std::string_view part, const CatalogIdentity& identity,
-                         std::int64_t readAt) {
-    ByteReader reader(part);
-    if (reader.Bytes(PartMagic.size()) != PartMagic)
+std::string ReadCodeLengths(ByteReader& reader) {
+    std::string lengths(256, '\0');
+    const std::uint64_t coded = reader.Varint();
+    if (coded > 256)
         throw DamagedPart();
-    const std::uint64_t headLength = reader.Fixed64();
-    reader.Fixed64();
-    const std::string_view oldHead = reader.Bytes(headLength);
-    const std::string_view rest = part.substr(part.size() - reader.Left());
-    ByteReader headReader(oldHead);
-    std::int64_t oldReadAt = 0;
-    ReadIdentity(headReader, oldReadAt);
-    std::string head;
-    AppendIdentity(head, identity, readAt);
-    head += oldHead.substr(oldHead.size() - headReader.Left());
-    std::string renamed(PartMagic);
-    AppendFixed64(renamed, head.size());
-    AppendFixed64(renamed, CheckOf(head));
-    renamed += head;
-    renamed += rest;
-    return renamed;
+    for (std::uint64_t i = 0; i < coded; ++i) {
+        const std::string_view pair = reader.Bytes(2);
+        lengths[static_cast<unsigned char>(pair[0])] = pair[1];
+    }
+    return lengths;
 }
 
 std::uint64_t CheckOf(std::string_view bytes) {

@@ -2,7 +2,6 @@
 
 #include "index/ByteCode.h"
 #include "index/ByteReader.h"
-#include "index/CatalogIdentity.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,37 +10,48 @@
 
 namespace quillory {
 
-// An index part is one file for one catalog:
+// An index part holds the records of one catalog, and lies in a segment (see
+// SegmentFormat.h), which says where it begins, how long it is and how long
+// and with what check its head is. Offsets are from the part's first byte:
 //
-//   magic (8 bytes), head length and head check (8 bytes each), then
-//   head      the catalog's identity and the moment it was read, the record
-//             count, the catalog's text size, whether every date and time
-//             is in the scanner's form, the name code, the sections'
-//             lengths and checks, the key group table (first key, offsets
-//             of the group and of its lists, the checks of each: 20 bytes
-//             for each KeyGroupSize keys) and the block table (offset and
-//             check: 8 bytes each)
-//   dirs      every directory text once: the suffix strings, and for each
-//             directory its parent directory and its suffix
-//   keys      the trigram keys in order, by group: each as its difference
-//             from the one before and the length of its list
-//   postings  for each trigram key, the blocks holding it: block numbers
-//             as differences, or a bitmap when that is shorter
 //   blocks    the records, BlockRecords at a time, in catalog order: the
 //             names in the name code, as NameStreams streams each of a run
-//             of whole names, the directories as numbers, dates,
-//             times and sizes as numbers when they are in the form the
-//             scanner writes them and as their text otherwise
+//             of whole names, the directories as numbers, dates, times and
+//             sizes as numbers when they are in the form the scanner writes
+//             them and as their text otherwise
+//   dirs      every directory text once: the suffix strings, and for each
+//             directory its parent directory and its suffix
+//   postings  for each trigram key in order, the blocks holding it: block
+//             numbers as differences, or a bitmap when that is shorter
+//   keys      the trigram keys in order, by group: each as its difference
+//             from the one before and the length of its list
+//   head      the record count, whether every date and time is in the
+//             scanner's form, the name code's lengths, the sections' lengths
+//             and the check of the directories, the key group table (first
+//             key, offsets of the group and of its lists, the checks of
+//             each: 20 bytes for each KeyGroupSize keys) and the block table
+//             (offset and check: 8 bytes each)
 //
+// A part is written in this order as it is made, without being held whole:
+// the head, which says where everything is, comes last.
 // Numbers are little-endian. Checks are 64-bit XXH3 hashes, cut to 32 bits
 // in the tables, so that a search verifies exactly the bytes it uses.
-inline constexpr std::string_view PartMagic{"QLYPART\x06", 8};
-inline constexpr std::size_t PartPreambleBytes = 24;
 inline constexpr std::uint32_t BlockRecords = 32;
 inline constexpr std::uint32_t KeyGroupSize = 16;
 inline constexpr std::size_t GroupEntryBytes = 20;
 inline constexpr std::size_t BlockEntryBytes = 8;
 inline constexpr std::size_t NameStreams = ByteCode::Streams;
+
+// A catalog too large or too odd for a part has none, and searches read it
+// whole. The tables of a part being made take at most PartMemoryBytes,
+// whatever the catalog holds (about a million records of usual names); a
+// line of more than MaxPartLineBytes, or a directory of more than
+// MaxDirectoryDepth levels, is taken as too odd.
+inline constexpr std::size_t PartMemoryBytes = std::size_t{64} << 20;
+inline constexpr std::size_t MaxPartLineBytes = 32768;
+inline constexpr std::size_t MaxDirectoryDepth = 2048;
+// Raised while a part is made of a catalog too large or too odd for one.
+struct PartRefused {};
 
 // The first record of a block's name stream `stream`, of a block of `records`
 // records; stream NameStreams begins past the last.
@@ -69,13 +79,10 @@ std::string_view DateText(std::uint32_t code, char (&buffer)[16]);
 std::string_view TimeText(std::uint32_t code, char (&buffer)[16]);
 std::string_view SizeText(std::uint64_t code, char (&buffer)[24]);
 
-// The head's first fields: the catalog's identity and the moment it was read.
-void AppendIdentity(std::string& head, const CatalogIdentity& identity, std::int64_t readAt);
-CatalogIdentity ReadIdentity(ByteReader& head, std::int64_t& readAt);
-// The part `part` with another identity and moment of reading; raises
-// DamagedPart when `part` has no head.
-std::string WithIdentity(std::string_view part, const CatalogIdentity& identity,
-                         std::int64_t readAt);
+// A name code's 256 lengths, most of them 0, as the bytes that have a code
+// and their lengths; and back. Reading raises DamagedPart.
+void AppendCodeLengths(std::string& out, std::string_view lengths);
+std::string ReadCodeLengths(ByteReader& reader);
 
 // The check of `bytes`.
 std::uint64_t CheckOf(std::string_view bytes);

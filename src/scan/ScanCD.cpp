@@ -5,7 +5,7 @@
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
 #include "common/Path.h"
-#include "index/SearchIndex.h"
+#include "index/WrittenCatalogPart.h"
 #include "scan/CatalogWriter.h"
 #include "scan/DosAttributes.h"
 #include "scan/InputLocation.h"
@@ -80,8 +80,12 @@ ScanResult ScanCD(const OpenDatabase& database, const std::string& inputDir,
         return result;
     const std::string target = access.CatalogPath(disk);
     TemporaryFile plain(access.Path(), target);
+    // The new catalog's search index part is made from its text as it is
+    // written, on another core, and finished while the catalog is put in place.
+    WrittenCatalogPart part(plain);
     try {
-        WriteCatalog(*location, plain, target, volumes, progress);
+        WriteCatalog(*location, part, target, volumes, progress);
+        part.End(access.Path());
         if (!access.Compressed())
             plain.Commit();
     } catch (const Error& error) {
@@ -95,10 +99,9 @@ ScanResult ScanCD(const OpenDatabase& database, const std::string& inputDir,
         Compress(plain.Path(), packed.Path(), true);
         packed.Commit();
     }
-    // The new catalog's search index part is made while its text is at hand.
-    SearchIndex(access.Path()).StoreWritten(target, access.Compressed() ? plain.Path() : target);
     result.Outcome = ScanOutcome::Written;
     result.CatalogFile = CatalogFileName(disk, access.Compressed());
+    part.Store(access.Path(), result.CatalogFile, access.Compressed());
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include "common/IntegerConversion.h"
 #include "common/Parallel.h"
 #include "common/Path.h"
+#include "index/PartFormat.h"
 #include "index/SearchIndex.h"
 #include "search/Bmh.h"
 #include "search/CandidateFilter.h"
@@ -21,7 +22,12 @@ namespace quillory {
 
 namespace {
 
+// A plain catalog is read rather than its part when the search's text picks
+// more than this share of the part's blocks.
+constexpr std::size_t MostBlocksOfPlain = 4;
+
 struct CatalogJob {
+    std::string FileName;
     std::string Path;
     CatalogName Disk;
 };
@@ -112,61 +118,76 @@ std::vector<CatalogJob> ChooseCatalogs(const DatabaseAccess& database, const Cat
         if (criteria.UseDiskNumber && criteria.DiskNumber != -1 &&
             StrToInt(disk.DiskNumber) != criteria.DiskNumber)
             continue;
-        jobs.push_back({JoinPath(database.Path(), file), std::move(disk)});
+        jobs.push_back({file, JoinPath(database.Path(), file), std::move(disk)});
     }
     return jobs;
 }
 
-// Answers one catalog from its index part; false when it has no current
-// part or the part turns out damaged, `found` then left empty.
-bool SearchPart(const SearchIndex& index, const CatalogJob& job, RecordTest& test,
-                const RecordConsumer& keep, ResultList& found) {
-    const std::optional<CatalogPart> part = index.CurrentPart(job.Path);
-    if (!part)
-        return false;
+// How a catalog's part served a search: it answered, or the catalog is to be
+// read because it has no current part (or a damaged one), or because it is
+// read faster (see below).
+enum class PartAnswer { Answered, Missing, Passed };
+
+// Answers one catalog from its index part; `found` is left empty when the
+// catalog is to be read instead.
+PartAnswer SearchPart(const SearchIndex& index, const CatalogJob& job, bool compressed,
+                      RecordTest& test, const RecordConsumer& keep, ResultList& found) {
+    // A plain catalog's text is looked through faster than every block of a
+    // part is decoded: its part serves only a search whose text picks few
+    // blocks. A compressed catalog's part is always the faster.
+    const std::vector<std::uint32_t> keys = test.IndexKeys();
+    if (!compressed && keys.empty())
+        return PartAnswer::Passed;
+    const std::optional<IndexedCatalog> indexed = index.CurrentPart(job.FileName);
+    if (!indexed)
+        return PartAnswer::Missing;
+    const CatalogPart& part = indexed->Part;
     try {
         // A date test converts every record's date and time, and one that
         // does not convert stops the search: then every record is tested.
-        const bool everyRecord = test.TestsDates() && !part->AllTimesCoded();
-        const auto keys = everyRecord ? std::vector<std::uint32_t>() : test.IndexKeys();
-        for (std::uint32_t block : part->CandidateBlocks(keys))
-            part->ForEachRecord(block, keep, everyRecord ? std::string_view() : test.NameText());
-        return true;
+        const bool everyRecord = test.TestsDates() && !part.AllTimesCoded();
+        const std::vector<std::uint32_t> blocks =
+            part.CandidateBlocks(everyRecord ? std::vector<std::uint32_t>() : keys);
+        if (!compressed && blocks.size() > part.BlockCount() / MostBlocksOfPlain) {
+            indexed->From->Done(indexed->Entry);
+            return PartAnswer::Passed;
+        }
+        for (std::uint32_t block : blocks)
+            part.ForEachRecord(block, keep, everyRecord ? std::string_view() : test.NameText());
+        indexed->From->Done(indexed->Entry);
+        if (!indexed->From->Damaged())
+            return PartAnswer::Answered;
     } catch (const DamagedPart&) {
-        found = ResultList();
-        found.BeginCatalog(job.Disk.DiskName, job.Disk.DiskNumber);
-        return false;
     }
+    found = ResultList();
+    found.BeginCatalog(job.Disk.DiskName, job.Disk.DiskNumber);
+    return PartAnswer::Missing;
 }
 
-// Reads one catalog as it is on disk, making its index part as it goes when
-// `index` is given and can keep it; true when a part was made.
-bool ReadWhole(const CatalogJob& job, bool compressed, const SearchCriteria& criteria,
-               RecordTest& test, const RecordConsumer& keep, const SearchIndex* index) {
-    if (!index || !index->Keeps()) {
-        if (test.NeedsNameText()) {
-            CandidateFilter filter(criteria.NamePattern, criteria.MatchName,
-                                   criteria.MatchDirectory, keep);
-            ReadCatalogText(job.Path, compressed, filter);
-        } else {
-            ReadCatalog(job.Path, compressed, keep);
-        }
-        return false;
+// Reads one catalog as it is on disk.
+void ReadWhole(const CatalogJob& job, bool compressed, const SearchCriteria& criteria,
+               RecordTest& test, const RecordConsumer& keep) {
+    if (test.NeedsNameText()) {
+        CandidateFilter filter(criteria.NamePattern, criteria.MatchName, criteria.MatchDirectory,
+                               keep);
+        ReadCatalogText(job.Path, compressed, filter);
+    } else {
+        ReadCatalog(job.Path, compressed, keep);
     }
-    index->ReadAndStore(job.Path, compressed, keep);
-    return true;
 }
 
 // Reads the catalogs of `scope`, each into a part of its own, holding the
 // database shared for the reading only. Catalogs are answered from the
-// search index where it can.
+// search index where it can; the others are read, and nothing waits for
+// their parts to be made.
 std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogScope& scope,
                                     const SearchCriteria& criteria, const SearchProgress& progress,
-                                    IndexUse indexUse) {
+                                    IndexUse indexUse, SearchCoverage& coverage) {
     const DatabaseAccess access(database, LockKind::Shared);
     const std::vector<CatalogJob> jobs = ChooseCatalogs(access, scope, criteria);
     const std::optional<SearchIndex> index =
         indexUse == IndexUse::UseIndex ? std::optional<SearchIndex>(access.Path()) : std::nullopt;
+    coverage.IndexUsable = index && index->Usable();
     const auto pages = std::make_shared<ResultPages>();
     std::vector<ResultList> parts;
     parts.reserve(jobs.size());
@@ -175,7 +196,7 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
     std::mutex progressMutex;
     SearchStep step;
     step.CatalogCount = jobs.size();
-    std::atomic<bool> partsMade = false;
+    std::atomic<std::size_t> fromIndex = 0, missing = 0;
     ForEachInParallel(jobs.size(), [&](std::size_t i) {
         const CatalogJob& job = jobs[i];
         if (progress) {
@@ -191,18 +212,21 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
                 part.Append(record.Name(), record.Directory(), record.Size(), record.Date(),
                             record.Time());
         };
-        if (!index || !SearchPart(*index, job, test, keep, part)) {
-            if (ReadWhole(job, access.Compressed(), criteria, test, keep,
-                          index ? &*index : nullptr))
-                partsMade = true;
-        }
+        const PartAnswer answer =
+            index ? SearchPart(*index, job, access.Compressed(), test, keep, part)
+                  : PartAnswer::Passed;
+        if (answer == PartAnswer::Answered)
+            ++fromIndex;
+        else
+            ReadWhole(job, access.Compressed(), criteria, test, keep);
+        if (answer == PartAnswer::Missing)
+            ++missing;
         const std::lock_guard lock(progressMutex);
         ++step.CatalogsRead;
         step.Matches += part.Size();
     });
-    // Parts of catalogs that are gone go when new ones come.
-    if (partsMade)
-        index->RemoveStale(ListCatalogFiles(access.Path(), access.Compressed()));
+    coverage.FromIndex = fromIndex;
+    coverage.WithoutPart = missing;
     return parts;
 }
 
@@ -210,8 +234,12 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
 
 ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
                     const SearchCriteria& criteria, const SearchProgress& progress,
-                    IndexUse indexUse) {
-    std::vector<ResultList> parts = ReadMatches(database, scope, criteria, progress, indexUse);
+                    IndexUse indexUse, SearchCoverage* coverage) {
+    SearchCoverage counted;
+    std::vector<ResultList> parts =
+        ReadMatches(database, scope, criteria, progress, indexUse, counted);
+    if (coverage)
+        *coverage = counted;
     ResultList results;
     std::size_t total = 0;
     for (const ResultList& part : parts)

@@ -35,6 +35,15 @@ using SearchProgress = std::function<void(const SearchStep& step)>;
 // Whether a search may answer from the search index, or must read every catalog.
 enum class IndexUse { UseIndex, ReadCatalogs };
 
+// How a search's catalogs were answered: from the index, or read whole for
+// want of a current part (the others were read as that was faster); and
+// whether an index could be kept for the database at all.
+struct SearchCoverage {
+    std::size_t FromIndex = 0;
+    std::size_t WithoutPart = 0;
+    bool IndexUsable = false;
+};
+
 // Searches the catalogs of `scope` in the open database and returns the
 // records that pass `criteria`, sorted by name.
 //
@@ -49,10 +58,13 @@ enum class IndexUse { UseIndex, ReadCatalogs };
 // A catalog with a current part in the search index is answered from it: a
 // text of three bytes or more picks the blocks holding all its trigrams, and
 // every record of those blocks meets the same test, so the list is the one a
-// reading of the catalogs gives. A catalog without one is read, and its part
-// made as it is read.
+// reading of the catalogs gives. A catalog without one is read in the same
+// run, as it would be without an index; its part is made elsewhere, where
+// nobody waits. A plain catalog is read also when its part would not narrow
+// the search down to a few of its blocks: its text is looked through faster. `coverage`, when
+// given, hears how the catalogs were answered.
 ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
                     const SearchCriteria& criteria, const SearchProgress& progress = {},
-                    IndexUse indexUse = IndexUse::UseIndex);
+                    IndexUse indexUse = IndexUse::UseIndex, SearchCoverage* coverage = nullptr);
 
 } // namespace quillory
