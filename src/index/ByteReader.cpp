@@ -62,19 +62,6 @@ void ByteReader::PassVarints(std::size_t count, std::string_view* numbers) {
     at_ = begin;
 }
 
-std::uint32_t ByteReader::Fixed32() {
-    const std::string_view bytes = Bytes(4);
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = value << 8 | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
-    return value;
-}
-
-std::uint64_t ByteReader::Fixed64() {
-    const std::uint64_t low = Fixed32();
-    return low | static_cast<std::uint64_t>(Fixed32()) << 32;
-}
-
 std::string_view ByteReader::Bytes(std::uint64_t count) {
     if (count > Left())
         throw DamagedPart();

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <endian.h>
 #include <string>
 #include <string_view>
 
@@ -33,8 +35,23 @@ public:
     // The bytes of each of the next `count` numbers, into `numbers`, passed
     // over without reading them out.
     void PassVarints(std::size_t count, std::string_view* numbers);
-    std::uint32_t Fixed32();
-    std::uint64_t Fixed64();
+    // Inline: a search reads a segment's entries and a part's tables with them.
+    std::uint32_t Fixed32() {
+        if (Left() < 4)
+            throw DamagedPart();
+        std::uint32_t value = 0;
+        std::memcpy(&value, at_, sizeof value);
+        at_ += 4;
+        return le32toh(value);
+    }
+    std::uint64_t Fixed64() {
+        if (Left() < 8)
+            throw DamagedPart();
+        std::uint64_t value = 0;
+        std::memcpy(&value, at_, sizeof value);
+        at_ += 8;
+        return le64toh(value);
+    }
     // The next `count` bytes.
     std::string_view Bytes(std::uint64_t count);
     std::size_t Left() const { return static_cast<std::size_t>(end_ - at_); }

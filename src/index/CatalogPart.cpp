@@ -178,8 +178,10 @@ std::optional<CatalogPart::ListPlace> CatalogPart::FindList(std::uint32_t key) c
         place.ListsEnd > postings_.Length)
         throw DamagedPart();
     const std::string_view group = Bytes(keys_.Offset + keysBegin, keysEnd - keysBegin);
-    if (!Checked(group, Fixed32At(groupTable_, entry + 12)))
+    // A search's keys often share a group: each is checked once.
+    if (checkedGroup_ != low && !Checked(group, Fixed32At(groupTable_, entry + 12)))
         throw DamagedPart();
+    checkedGroup_ = low;
     ByteReader keys(group);
     std::uint64_t at = Fixed32At(groupTable_, entry);
     std::uint64_t listAt = place.ListsBegin;
@@ -203,8 +205,9 @@ std::optional<CatalogPart::ListPlace> CatalogPart::FindList(std::uint32_t key) c
 std::string_view CatalogPart::ReadList(const ListPlace& place) const {
     const std::string_view lists =
         Bytes(postings_.Offset + place.ListsBegin, place.ListsEnd - place.ListsBegin);
-    if (!Checked(lists, place.ListsCheck))
+    if (checkedLists_ != place.ListsBegin + 1 && !Checked(lists, place.ListsCheck))
         throw DamagedPart();
+    checkedLists_ = place.ListsBegin + 1;
     return lists.substr(place.Begin - place.ListsBegin, place.Length);
 }
 

@@ -88,6 +88,9 @@ private:
     std::uint64_t dirsCheck_ = 0;
     std::string_view groupTable_, blockTable_;
     std::uint32_t groupCount_ = 0, blockCount_ = 0;
+    // The key group (plus one) and the lists (their offset plus one) last checked.
+    mutable std::size_t checkedGroup_ = 0;
+    mutable std::uint64_t checkedLists_ = 0;
     // The directory section, read once it is first needed.
     mutable bool dirsRead_ = false;
     mutable PackedArray suffixOffsets_, parents_, suffixes_;

@@ -48,10 +48,10 @@ std::vector<Found> EntriesOf(const Segments& segments, const std::string& name,
     std::vector<Found> found;
     for (const auto& segment : segments) {
         try {
-            if (const auto index = segment->Find(name)) {
-                SegmentEntry entry = segment->Entry(*index);
-                if (entry.Stamp.Identity == identity)
-                    found.push_back({segment, std::move(entry)});
+            if (std::optional<SegmentEntry> entry = segment->Find(name)) {
+                entry->FileName = name;
+                if (entry->Stamp.Identity == identity)
+                    found.push_back({segment, std::move(*entry)});
             }
         } catch (const DamagedPart&) {
         }
@@ -240,7 +240,7 @@ void Merge(const std::shared_ptr<const IndexFolder>& folder, const Run& run,
 IndexReport IndexDatabase(const OpenDatabase& database, const IndexOptions& options) {
     IndexReport report;
     const DatabaseAccess access(database, LockKind::Shared);
-    const std::vector<std::string> files = ListCatalogFiles(access.Path(), access.Compressed());
+    const std::vector<std::string>& files = access.CatalogFiles();
     report.Catalogs = files.size();
     const std::string path = RealPath(access.Path());
     const auto directory = DirectoryHandle::Open(path);

@@ -39,10 +39,10 @@ std::optional<CurrentEntry> SearchIndex::Current(const std::string& fileName) co
     std::optional<std::optional<std::uint64_t>> contentCheck; // looked at once, when needed
     for (const std::shared_ptr<const Segment>& segment : segments_) {
         try {
-            const std::optional<std::size_t> index = segment->Find(fileName);
-            if (!index)
+            const std::optional<SegmentEntry> found = segment->Find(fileName);
+            if (!found)
                 continue;
-            const SegmentEntry entry = segment->Entry(*index);
+            const SegmentEntry& entry = *found;
             if (!identity)
                 identity = CurrentIdentity(database_->Descriptor(), fileName, times_);
             if (!identity || !(entry.Stamp.Identity == *identity))

@@ -5,20 +5,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <endian.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillory {
-
-namespace {
-
-std::uint64_t Fixed64At(std::string_view bytes, std::size_t offset) {
-    ByteReader reader(bytes.substr(offset, 8));
-    return reader.Fixed64();
-}
-
-} // namespace
 
 std::shared_ptr<const Segment> Segment::Open(int folder, const std::string& name) {
     const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -68,33 +60,30 @@ std::string_view Segment::EntryBytes(std::size_t index) const {
     return entries_.substr(index * SegmentEntryBytes, SegmentEntryBytes);
 }
 
-std::optional<std::size_t> Segment::Find(std::string_view fileName) const {
+std::uint64_t Segment::NameCheckAt(std::size_t index) const {
+    std::uint64_t check = 0;
+    std::memcpy(&check, checks_.data() + index * 8, sizeof check);
+    return le64toh(check);
+}
+
+std::optional<SegmentEntry> Segment::Find(std::string_view fileName) const {
     const std::uint64_t check = NameCheckOf(fileName);
     std::size_t low = 0, high = count_;
     while (low < high) {
         const std::size_t middle = (low + high) / 2;
-        if (Fixed64At(checks_, middle * 8) < check)
+        if (NameCheckAt(middle) < check)
             low = middle + 1;
         else
             high = middle;
     }
-    for (std::size_t at = low; at < count_ && Fixed64At(checks_, at * 8) == check; ++at) {
+    for (std::size_t at = low; at < count_ && NameCheckAt(at) == check; ++at) {
         std::uint32_t nameOffset = 0, nameLength = 0;
-        ReadEntry(EntryBytes(at), nameOffset, nameLength);
+        SegmentEntry entry = ReadEntry(EntryBytes(at), nameOffset, nameLength);
         if (nameOffset <= names_.size() && nameLength <= names_.size() - nameOffset &&
             names_.substr(nameOffset, nameLength) == fileName)
-            return at;
+            return entry;
     }
     return std::nullopt;
-}
-
-SegmentEntry Segment::Entry(std::size_t index) const {
-    std::uint32_t nameOffset = 0, nameLength = 0;
-    SegmentEntry entry = ReadEntry(EntryBytes(index), nameOffset, nameLength);
-    if (nameOffset > names_.size() || nameLength > names_.size() - nameOffset)
-        throw DamagedPart();
-    entry.FileName = std::string(names_.substr(nameOffset, nameLength));
-    return entry;
 }
 
 std::string_view Segment::PartBytes(const SegmentEntry& entry) const {

@@ -23,9 +23,9 @@ public:
     const std::string& Name() const { return name_; }
     std::size_t Count() const { return count_; }
     std::uint64_t Bytes() const { return map_->Bytes().size(); }
-    // The entry of catalog file `fileName`, when the segment has one.
-    std::optional<std::size_t> Find(std::string_view fileName) const;
-    SegmentEntry Entry(std::size_t index) const;
+    // The entry of catalog file `fileName`, when the segment has one; its
+    // FileName is left empty, as the caller knows it.
+    std::optional<SegmentEntry> Find(std::string_view fileName) const;
     // The bytes of an entry's part, and the part itself; raises DamagedPart.
     std::string_view PartBytes(const SegmentEntry& entry) const;
     CatalogPart Part(const SegmentEntry& entry) const;
@@ -37,6 +37,7 @@ public:
 private:
     Segment() = default;
     std::string_view EntryBytes(std::size_t index) const;
+    std::uint64_t NameCheckAt(std::size_t index) const;
 
     std::string name_;
     std::unique_ptr<MappedFile> map_;

@@ -18,7 +18,7 @@ namespace quillory {
 std::vector<CatalogName> ListCatalogNames(const OpenDatabase& database) {
     const DatabaseAccess access(database, LockKind::Shared);
     std::vector<CatalogName> catalogs;
-    for (const std::string& file : ListCatalogFiles(access.Path(), access.Compressed()))
+    for (const std::string& file : access.CatalogFiles())
         catalogs.push_back(CutCatalogFileName(file, access.Compressed()));
     return catalogs;
 }

@@ -28,7 +28,6 @@ constexpr std::size_t MostBlocksOfPlain = 4;
 
 struct CatalogJob {
     std::string FileName;
-    std::string Path;
     CatalogName Disk;
 };
 
@@ -37,10 +36,7 @@ class RecordTest {
 public:
     explicit RecordTest(const SearchCriteria& criteria)
         : criteria_(criteria), dateTest_(criteria.RangeStart > -1 && criteria.RangeEnd > -1),
-          nameTest_(criteria.NamePattern != "*" && !criteria.NamePattern.empty()) {
-        if (nameTest_)
-            table_.BmhPrepare(criteria.NamePattern);
-    }
+          nameTest_(criteria.NamePattern != "*" && !criteria.NamePattern.empty()) {}
 
     // Whether only records holding the name text somewhere can pass, so that
     // a catalog can be looked through for that text instead of read whole.
@@ -89,6 +85,12 @@ public:
 
 private:
     bool Contains(std::string_view text) {
+        // The table is made for the first record tested: many catalogs of a
+        // search through the index have none.
+        if (!tablePrepared_) {
+            table_.BmhPrepare(criteria_.NamePattern);
+            tablePrepared_ = true;
+        }
         // The buffer travels through AsciiUpper and back, keeping its room.
         upper_.assign(text);
         upper_ = AsciiUpper(std::move(upper_));
@@ -99,6 +101,7 @@ private:
     const bool dateTest_;
     const bool nameTest_;
     BmhTable table_;
+    bool tablePrepared_ = false;
     std::string upper_;
 };
 
@@ -106,9 +109,10 @@ private:
 std::vector<CatalogJob> ChooseCatalogs(const DatabaseAccess& database, const CatalogScope& scope,
                                        const SearchCriteria& criteria) {
     const bool compressed = database.Compressed();
-    const std::vector<std::string> files =
+    const std::vector<std::string> only =
         scope.Only ? std::vector<std::string>{CatalogFileName(*scope.Only, compressed)}
-                   : ListCatalogFiles(database.Path(), compressed);
+                   : std::vector<std::string>();
+    const std::vector<std::string>& files = scope.Only ? only : database.CatalogFiles();
     std::vector<CatalogJob> jobs;
     for (const std::string& file : files) {
         CatalogName disk = CutCatalogFileName(file, compressed);
@@ -118,7 +122,7 @@ std::vector<CatalogJob> ChooseCatalogs(const DatabaseAccess& database, const Cat
         if (criteria.UseDiskNumber && criteria.DiskNumber != -1 &&
             StrToInt(disk.DiskNumber) != criteria.DiskNumber)
             continue;
-        jobs.push_back({file, JoinPath(database.Path(), file), std::move(disk)});
+        jobs.push_back({file, std::move(disk)});
     }
     return jobs;
 }
@@ -131,11 +135,11 @@ enum class PartAnswer { Answered, Missing, Passed };
 // Answers one catalog from its index part; `found` is left empty when the
 // catalog is to be read instead.
 PartAnswer SearchPart(const SearchIndex& index, const CatalogJob& job, bool compressed,
-                      RecordTest& test, const RecordConsumer& keep, ResultList& found) {
+                      const std::vector<std::uint32_t>& keys, RecordTest& test,
+                      const RecordConsumer& keep, ResultList& found) {
     // A plain catalog's text is looked through faster than every block of a
     // part is decoded: its part serves only a search whose text picks few
     // blocks. A compressed catalog's part is always the faster.
-    const std::vector<std::uint32_t> keys = test.IndexKeys();
     if (!compressed && keys.empty())
         return PartAnswer::Passed;
     const std::optional<IndexedCatalog> indexed = index.CurrentPart(job.FileName);
@@ -165,14 +169,15 @@ PartAnswer SearchPart(const SearchIndex& index, const CatalogJob& job, bool comp
 }
 
 // Reads one catalog as it is on disk.
-void ReadWhole(const CatalogJob& job, bool compressed, const SearchCriteria& criteria,
-               RecordTest& test, const RecordConsumer& keep) {
+void ReadWhole(const DatabaseAccess& database, const CatalogJob& job,
+               const SearchCriteria& criteria, RecordTest& test, const RecordConsumer& keep) {
+    const std::string path = JoinPath(database.Path(), job.FileName);
     if (test.NeedsNameText()) {
         CandidateFilter filter(criteria.NamePattern, criteria.MatchName, criteria.MatchDirectory,
                                keep);
-        ReadCatalogText(job.Path, compressed, filter);
+        ReadCatalogText(path, database.Compressed(), filter);
     } else {
-        ReadCatalog(job.Path, compressed, keep);
+        ReadCatalog(path, database.Compressed(), keep);
     }
 }
 
@@ -193,16 +198,17 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
     parts.reserve(jobs.size());
     for (std::size_t i = 0; i < jobs.size(); ++i)
         parts.emplace_back(pages);
+    // Progress is told by one thread at a time; one that finds another
+    // telling goes on, as the next catalog tells it again.
     std::mutex progressMutex;
-    SearchStep step;
-    step.CatalogCount = jobs.size();
-    std::atomic<std::size_t> fromIndex = 0, missing = 0;
+    std::atomic<std::size_t> catalogsRead = 0, matches = 0, fromIndex = 0, missing = 0;
+    const std::vector<std::uint32_t> keys = RecordTest(criteria).IndexKeys();
     ForEachInParallel(jobs.size(), [&](std::size_t i) {
         const CatalogJob& job = jobs[i];
         if (progress) {
-            const std::lock_guard lock(progressMutex);
-            step.DiskName = job.Disk.DiskName;
-            progress(step);
+            const std::unique_lock lock(progressMutex, std::try_to_lock);
+            if (lock)
+                progress({job.Disk.DiskName, catalogsRead, jobs.size(), matches});
         }
         RecordTest test(criteria);
         ResultList& part = parts[i];
@@ -213,17 +219,16 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
                             record.Time());
         };
         const PartAnswer answer =
-            index ? SearchPart(*index, job, access.Compressed(), test, keep, part)
+            index ? SearchPart(*index, job, access.Compressed(), keys, test, keep, part)
                   : PartAnswer::Passed;
         if (answer == PartAnswer::Answered)
             ++fromIndex;
         else
-            ReadWhole(job, access.Compressed(), criteria, test, keep);
+            ReadWhole(access, job, criteria, test, keep);
         if (answer == PartAnswer::Missing)
             ++missing;
-        const std::lock_guard lock(progressMutex);
-        ++step.CatalogsRead;
-        step.Matches += part.Size();
+        matches += part.Size();
+        ++catalogsRead;
     });
     coverage.FromIndex = fromIndex;
     coverage.WithoutPart = missing;

@@ -14,6 +14,7 @@
 #include "store/TemporaryFile.h"
 
 #include <algorithm>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,6 +65,17 @@ std::optional<bool> MarkedCompressed(const std::string& path) {
     if (!FindEntryIgnoringCase(path, PlainMarkerName).empty())
         return false;
     return std::nullopt;
+}
+
+std::optional<bool> MarkedForm(const std::vector<std::string>& entries) {
+    std::optional<bool> form;
+    for (const std::string& name : entries) {
+        if (::strcasecmp(name.c_str(), CompressedMarkerName) == 0)
+            return true;
+        if (::strcasecmp(name.c_str(), PlainMarkerName) == 0)
+            form = false;
+    }
+    return form;
 }
 
 void WriteMarker(const std::string& path, bool compressed) {

@@ -1,5 +1,9 @@
 #include "store/DatabaseAccess.h"
 
+#include "common/Error.h"
+#include "common/FileSystem.h"
+#include "common/FormatMessage.h"
+#include "common/Messages.h"
 #include "common/Path.h"
 #include "store/ConversionJournal.h"
 #include "store/Database.h"
@@ -25,7 +29,20 @@ DatabaseAccess::DatabaseAccess(const std::string& path, bool unmarkedForm, LockK
         CompleteInterruptedConversion(path_);
         RemoveLeftovers(path_);
     }
-    compressed_ = MarkedCompressed(path_).value_or(unmarkedForm);
+    std::optional<std::vector<std::string>> entries = VisibleEntries(path_);
+    compressed_ = (entries ? MarkedForm(*entries) : std::nullopt).value_or(unmarkedForm);
+    if (entries) {
+        std::erase_if(*entries, [this](const std::string& name) {
+            return !IsCatalogFileName(name, compressed_);
+        });
+        catalogFiles_ = std::move(entries);
+    }
+}
+
+const std::vector<std::string>& DatabaseAccess::CatalogFiles() const {
+    if (!catalogFiles_)
+        throw Error(FormatMessage(msg::CannotOpenFile, path_));
+    return *catalogFiles_;
 }
 
 std::string DatabaseAccess::CatalogPath(const CatalogName& catalog) const {

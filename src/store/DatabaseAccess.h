@@ -4,7 +4,9 @@
 #include "store/DatabaseLock.h"
 #include "store/OpenDatabase.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace quillory {
 
@@ -24,6 +26,11 @@ public:
 
     const std::string& Path() const { return path_; }
     bool Compressed() const { return compressed_; }
+    // The catalogs of the database in its present form, in the order the file
+    // system lists them: the directory is read once, under the hold, for
+    // the markers and the catalogs alike. Raises Error("Cannot open file
+    // PATH") when it cannot be read.
+    const std::vector<std::string>& CatalogFiles() const;
     // The file of a catalog of the database in its present form.
     std::string CatalogPath(const CatalogName& catalog) const;
 
@@ -31,6 +38,7 @@ private:
     std::string path_;
     DatabaseLock lock_;
     bool compressed_ = false;
+    std::optional<std::vector<std::string>> catalogFiles_;
 };
 
 // Removes the hidden files (".quillory-...") that writers killed while they
