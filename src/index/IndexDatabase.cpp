@@ -65,12 +65,13 @@ std::vector<Found> EntriesOf(const Segments& segments, const std::string& name,
 // The writers of a run, one for each thread at work, made as they are needed.
 class WriterPool {
 public:
-    explicit WriterPool(std::shared_ptr<const IndexFolder> folder) : folder_(std::move(folder)) {}
+    WriterPool(std::shared_ptr<const IndexFolder> folder, const std::atomic<bool>* stop)
+        : folder_(std::move(folder)), stop_(stop) {}
 
     std::unique_ptr<SegmentWriter> Take() {
         const std::lock_guard lock(mutex_);
         if (free_.empty())
-            return std::make_unique<SegmentWriter>(folder_);
+            return std::make_unique<SegmentWriter>(folder_, stop_);
         auto writer = std::move(free_.back());
         free_.pop_back();
         return writer;
@@ -88,12 +89,19 @@ public:
 
 private:
     std::shared_ptr<const IndexFolder> folder_;
+    const std::atomic<bool>* stop_;
     std::mutex mutex_;
     std::vector<std::unique_ptr<SegmentWriter>> free_;
 };
 
 // Everything one run works with.
 struct Run {
+    Run(const IndexOptions& options, int database, bool compressed,
+        const std::shared_ptr<const IndexFolder>& folder, IndexReport& report)
+        : Options(options), Database(database), Compressed(compressed),
+          Times(ChangeTimesOf(database)), Existing(OpenSegments(*folder)),
+          Writers(folder, options.Stop), Report(report) {}
+
     const IndexOptions& Options;
     int Database;
     bool Compressed;
@@ -254,14 +262,7 @@ IndexReport IndexDatabase(const OpenDatabase& database, const IndexOptions& opti
         return report;
     }
     folder->RemoveLeftovers();
-    Run run{options,
-            directory->Descriptor(),
-            access.Compressed(),
-            ChangeTimesOf(directory->Descriptor()),
-            OpenSegments(*folder),
-            WriterPool(folder),
-            {},
-            report};
+    Run run(options, directory->Descriptor(), access.Compressed(), folder, report);
     std::atomic<std::size_t> indexed = 0, done = 0;
     std::mutex progressMutex;
     const auto work = [&](std::size_t i) {
@@ -281,13 +282,19 @@ IndexReport IndexDatabase(const OpenDatabase& database, const IndexOptions& opti
         ForEachInParallel(files.size(), work);
     }
     report.Stopped = options.Stop && options.Stop->load();
+    report.Indexed = indexed;
     try {
         run.Writers.CommitAll();
-        report.Indexed = indexed;
+    } catch (const IndexNotStored& failure) {
+        run.Failed(failure);
+        report.Indexed -= std::min(report.Indexed, report.Made); // the parts made are lost
+    }
+    try {
         if (!run.Stopping())
             Merge(folder, run, files);
     } catch (const IndexNotStored& failure) {
         run.Failed(failure);
+    } catch (const ReadingStopped&) {
     }
     RemoveIndexesOfGoneDatabases();
     return report;

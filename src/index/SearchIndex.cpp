@@ -27,8 +27,7 @@ SearchIndex::SearchIndex(const std::string& databasePath) {
 std::optional<IndexedCatalog> SearchIndex::CurrentPart(const std::string& fileName) const {
     try {
         if (std::optional<CurrentEntry> current = Current(fileName))
-            return IndexedCatalog{current->From, current->Entry,
-                                  current->From->Part(current->Entry)};
+            return IndexedCatalog{*current, current->From->Part(current->Entry)};
     } catch (const DamagedPart&) {
     }
     return std::nullopt;
@@ -54,7 +53,7 @@ std::optional<CurrentEntry> SearchIndex::Current(const std::string& fileName) co
                 if (*contentCheck != entry.Stamp.ContentCheck)
                     continue;
             }
-            return CurrentEntry{segment, entry};
+            return CurrentEntry{segment, entry, contentCheck.has_value()};
         } catch (const DamagedPart&) {
         }
     }

@@ -13,17 +13,18 @@
 
 namespace quillory {
 
-// A catalog's current part, with the segment and the entry that hold it.
-struct IndexedCatalog {
-    std::shared_ptr<const Segment> From;
-    SegmentEntry Entry;
-    CatalogPart Part;
-};
-
-// A catalog's current entry in one of the segments.
+// A catalog's current entry in one of the segments, and whether it was
+// trusted for the catalog's bytes (its catalog had changed lately).
 struct CurrentEntry {
     std::shared_ptr<const Segment> From;
     SegmentEntry Entry;
+    bool CheckedByBytes = false;
+};
+
+// A catalog's current part, with its entry.
+struct IndexedCatalog {
+    CurrentEntry Current;
+    CatalogPart Part;
 };
 
 // The search index of one database as a search reads it: its segments, as

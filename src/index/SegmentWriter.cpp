@@ -4,6 +4,7 @@
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
 #include "index/ByteReader.h"
+#include "index/CatalogSource.h"
 #include "index/PartFormat.h"
 
 #include <algorithm>
@@ -20,8 +21,9 @@ constexpr std::size_t FlushBytes = std::size_t{1} << 20;
 
 } // namespace
 
-SegmentWriter::SegmentWriter(std::shared_ptr<const IndexFolder> folder)
-    : folder_(std::move(folder)), temporary_(IndexFolder::WritingName()) {
+SegmentWriter::SegmentWriter(std::shared_ptr<const IndexFolder> folder,
+                             const std::atomic<bool>* stop)
+    : folder_(std::move(folder)), stop_(stop), temporary_(IndexFolder::WritingName()) {
     fd_ = ::openat(folder_->Descriptor(), temporary_.c_str(),
                    O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd_ < 0)
@@ -42,6 +44,8 @@ void SegmentWriter::Fail(int error) const {
 }
 
 void SegmentWriter::Write(std::string_view bytes) {
+    if (stop_ && stop_->load(std::memory_order_relaxed))
+        throw ReadingStopped();
     buffer_ += bytes;
     end_ += bytes.size();
     if (buffer_.size() >= FlushBytes)

@@ -6,6 +6,7 @@
 #include "index/Segment.h"
 #include "index/SegmentFormat.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,8 +26,10 @@ public:
 // leaves nothing behind. A writer is used by one thread at a time.
 class SegmentWriter final : private PartOutput {
 public:
-    // Raises IndexNotStored when the file cannot be made.
-    explicit SegmentWriter(std::shared_ptr<const IndexFolder> folder);
+    // Raises IndexNotStored when the file cannot be made. A part being written
+    // raises ReadingStopped once `stop` turns true.
+    explicit SegmentWriter(std::shared_ptr<const IndexFolder> folder,
+                           const std::atomic<bool>* stop = nullptr);
     ~SegmentWriter() override;
     SegmentWriter(const SegmentWriter&) = delete;
     SegmentWriter& operator=(const SegmentWriter&) = delete;
@@ -63,6 +66,7 @@ private:
     void CutBack(std::uint64_t offset);
 
     std::shared_ptr<const IndexFolder> folder_;
+    const std::atomic<bool>* stop_;
     std::string temporary_;
     int fd_ = -1;
     std::uint64_t end_ = 0;     // the bytes written so far, flushed or not

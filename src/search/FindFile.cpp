@@ -130,7 +130,7 @@ std::vector<CatalogJob> ChooseCatalogs(const DatabaseAccess& database, const Cat
 // How a catalog's part served a search: it answered, or the catalog is to be
 // read because it has no current part (or a damaged one), or because it is
 // read faster (see below).
-enum class PartAnswer { Answered, Missing, Passed };
+enum class PartAnswer { Answered, AnsweredByBytes, Missing, Passed };
 
 // Answers one catalog from its index part; `found` is left empty when the
 // catalog is to be read instead.
@@ -153,14 +153,15 @@ PartAnswer SearchPart(const SearchIndex& index, const CatalogJob& job, bool comp
         const std::vector<std::uint32_t> blocks =
             part.CandidateBlocks(everyRecord ? std::vector<std::uint32_t>() : keys);
         if (!compressed && blocks.size() > part.BlockCount() / MostBlocksOfPlain) {
-            indexed->From->Done(indexed->Entry);
+            indexed->Current.From->Done(indexed->Current.Entry);
             return PartAnswer::Passed;
         }
         for (std::uint32_t block : blocks)
             part.ForEachRecord(block, keep, everyRecord ? std::string_view() : test.NameText());
-        indexed->From->Done(indexed->Entry);
-        if (!indexed->From->Damaged())
-            return PartAnswer::Answered;
+        indexed->Current.From->Done(indexed->Current.Entry);
+        if (!indexed->Current.From->Damaged())
+            return indexed->Current.CheckedByBytes ? PartAnswer::AnsweredByBytes
+                                                   : PartAnswer::Answered;
     } catch (const DamagedPart&) {
     }
     found = ResultList();
@@ -201,7 +202,7 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
     // Progress is told by one thread at a time; one that finds another
     // telling goes on, as the next catalog tells it again.
     std::mutex progressMutex;
-    std::atomic<std::size_t> catalogsRead = 0, matches = 0, fromIndex = 0, missing = 0;
+    std::atomic<std::size_t> catalogsRead = 0, matches = 0, fromIndex = 0, missing = 0, byBytes = 0;
     const std::vector<std::uint32_t> keys = RecordTest(criteria).IndexKeys();
     ForEachInParallel(jobs.size(), [&](std::size_t i) {
         const CatalogJob& job = jobs[i];
@@ -221,10 +222,12 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
         const PartAnswer answer =
             index ? SearchPart(*index, job, access.Compressed(), keys, test, keep, part)
                   : PartAnswer::Passed;
-        if (answer == PartAnswer::Answered)
+        if (answer == PartAnswer::Answered || answer == PartAnswer::AnsweredByBytes)
             ++fromIndex;
         else
             ReadWhole(access, job, criteria, test, keep);
+        if (answer == PartAnswer::AnsweredByBytes)
+            ++byBytes;
         if (answer == PartAnswer::Missing)
             ++missing;
         matches += part.Size();
@@ -232,6 +235,7 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
     });
     coverage.FromIndex = fromIndex;
     coverage.WithoutPart = missing;
+    coverage.CheckedByBytes = byBytes;
     return parts;
 }
 

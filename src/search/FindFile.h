@@ -35,11 +35,13 @@ using SearchProgress = std::function<void(const SearchStep& step)>;
 // Whether a search may answer from the search index, or must read every catalog.
 enum class IndexUse { UseIndex, ReadCatalogs };
 
-// How a search's catalogs were answered: from the index, or read whole for
-// want of a current part (the others were read as that was faster); and
-// whether an index could be kept for the database at all.
+// How a search's catalogs were answered: from the index (some of them only
+// once their bytes were found unchanged, as they had changed lately), or read
+// whole for want of a current part (the others were read as that was
+// faster); and whether an index could be kept for the database at all.
 struct SearchCoverage {
     std::size_t FromIndex = 0;
+    std::size_t CheckedByBytes = 0;
     std::size_t WithoutPart = 0;
     bool IndexUsable = false;
 };

@@ -13,6 +13,7 @@
 #include "gui/search/TForm_SelectCatalog.h"
 #include "gui/settings/TForm_Setup.h"
 #include "gui/store/TForm_OpenDB.h"
+#include "gui/widgets/BackgroundIndex.h"
 #include "gui/widgets/BackgroundWork.h"
 #include "gui/widgets/CommandGuard.h"
 #include "gui/widgets/DesktopScale.h"
@@ -91,7 +92,9 @@ TForm_Main::TForm_Main(Settings& settings, SettingsStore& store, const OpenDatab
     FormCreate(firstRun);
 }
 
-TForm_Main::~TForm_Main() = default;
+TForm_Main::~TForm_Main() {
+    BackgroundIndex::Stop();
+}
 
 void TForm_Main::FormCreate(const FirstRunActions& firstRun) {
     RunGuarded(this, [&] { LoadSettings(store_, settings_, firstRun); });
@@ -354,7 +357,10 @@ void TForm_Main::RunSearch(const CatalogScope& scope, const SearchCriteria& crit
             Qt::QueuedConnection);
     };
     quillory::ResultList found;
-    RunWhileWaiting([&] { found = FindFile(openDatabase_, scope, criteria, progress); });
+    SearchCoverage coverage;
+    RunWhileWaiting([&] {
+        found = FindFile(openDatabase_, scope, criteria, progress, IndexUse::UseIndex, &coverage);
+    });
     QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
     model_->Show(nullptr, 0);
     results_ = std::move(found);
@@ -364,6 +370,9 @@ void TForm_Main::RunSearch(const CatalogScope& scope, const SearchCriteria& crit
     SetStatusText(0, FromBytes(FormatMessage(msg::StatusOpenDatabase, openDatabase_.Name)));
     SetStatusText(1,
                   FromBytes(FormatMessage(msg::StatusItemCount, std::to_string(results_.Size()))));
+    // The parts the search lacked are made once the command is over.
+    if (coverage.IndexUsable)
+        BackgroundIndex::Want(openDatabase_, coverage.WithoutPart, coverage.CheckedByBytes);
 }
 
 void TForm_Main::ListView1ColumnClick(int column) {

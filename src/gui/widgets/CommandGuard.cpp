@@ -1,6 +1,7 @@
 #include "gui/widgets/CommandGuard.h"
 
 #include "common/Messages.h"
+#include "gui/widgets/BackgroundIndex.h"
 #include "gui/widgets/MessageBoxes.h"
 
 #include <QAction>
@@ -10,6 +11,8 @@
 namespace quillory {
 
 void RunGuarded(QWidget* parent, const std::function<void()>& command) {
+    // The index made in the background gives way to every command.
+    const BackgroundIndex::Pause pause;
     try {
         command();
     } catch (const std::exception& error) {

@@ -4,7 +4,9 @@
 #include "gui/search/TForm_SelectCatalog.h"
 #include "gui/support/BoxRecorder.h"
 #include "gui/support/OnEvent.h"
+#include "gui/widgets/BackgroundIndex.h"
 #include "gui/widgets/CatalogListView.h"
+#include "gui/widgets/CommandGuard.h"
 #include "gui/widgets/QtTextCanvas.h"
 #include "gui/widgets/ResultListModel.h"
 #include "gui/widgets/TForm_info.h"
@@ -365,6 +367,44 @@ private slots:
         QVERIFY(!wait->isVisible());
         QCOMPARE(Column(0), (QStringList{"alpha.txt", "Beta.txt", "report.doc"}));
         QCOMPARE(main->Results().Size(), std::size_t(3));
+    }
+
+    void theIndexIsMadeInTheBackgroundAfterASearchAndGivesWayToCommands() {
+        qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(temp->File("cache")));
+        std::string many;
+        for (int i = 0; i < 20000; ++i)
+            AppendRecord(many, EntryKind::File, "photo " + std::to_string(i) + ".jpg", "\\sub\\",
+                         {5, 3, 2003, 10, 4, 0}, i);
+        for (int disk = 20; disk < 60; ++disk)
+            WriteFile(openDatabase.Path + "Disk!" + std::to_string(disk) + ".txt", many);
+        const auto fromIndex = [&] {
+            SearchCriteria criteria;
+            criteria.NamePattern = "PHOTO 1234";
+            criteria.MatchName = true;
+            SearchCoverage coverage;
+            FindFile(openDatabase, CatalogScope::EveryCatalog(), criteria, {}, IndexUse::UseIndex,
+                     &coverage);
+            return coverage.FromIndex;
+        };
+        QCOMPARE(fromIndex(), std::size_t(0));
+        // A search that read its catalogs whole leaves their parts to be made
+        // once it is over; any command stops the making for its length.
+        find->Edit1->setText("photo");
+        QVERIFY(!InFindDialog([&] { PressFind(); }));
+        QVERIFY(BackgroundIndex::Running());
+        RunGuarded(main.get(), [] { QVERIFY(!BackgroundIndex::Running()); });
+        QVERIFY(BackgroundIndex::Running());
+        QTRY_VERIFY_WITH_TIMEOUT(!BackgroundIndex::Running(), 60000);
+        QCOMPARE(fromIndex(), std::size_t(43));
+        // Closing the program stops it.
+        BackgroundIndex::Want(openDatabase, 100, 0);
+        QVERIFY(BackgroundIndex::Running());
+        select.reset();
+        find.reset();
+        wait.reset();
+        main.reset();
+        QVERIFY(!BackgroundIndex::Running());
+        qunsetenv("XDG_CACHE_HOME");
     }
 
     void selectionListsCatalogsAndListsTheChosenOne() {

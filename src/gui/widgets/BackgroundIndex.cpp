@@ -1,0 +1,118 @@
+#include "gui/widgets/BackgroundIndex.h"
+
+#include "index/IndexDatabase.h"
+
+#include <atomic>
+#include <map>
+#include <optional>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
+
+namespace quillory {
+
+namespace {
+
+// The work's state, touched by the window thread only; the working thread
+// reads the stop flag and sets the outcome before it ends.
+struct State {
+    std::optional<OpenDatabase> Wanted;
+    int Pauses = 0;
+    std::thread Work;
+    std::atomic<bool> StopFlag = false;
+    std::atomic<bool> Finished = false; // the work ran to its end, not stopped
+    std::atomic<std::size_t> Unindexed = 0;
+    // For each database, how many catalogs its last whole run left without a
+    // part: a search that finds no more than that asks for no new run.
+    std::map<std::string, std::size_t> LeftWithout;
+};
+
+State& Shared() {
+    static State state;
+    return state;
+}
+
+// The calling thread at the lowest priority there is, for the processor
+// (SCHED_IDLE) and for the disk (the idle I/O class).
+void LowestPriority() {
+    const sched_param none{};
+    ::pthread_setschedparam(::pthread_self(), SCHED_IDLE, &none);
+    constexpr int IoPriorityWhoProcess = 1, IoPriorityClassIdle = 3, IoPriorityClassShift = 13;
+    ::syscall(SYS_ioprio_set, IoPriorityWhoProcess, 0, IoPriorityClassIdle << IoPriorityClassShift);
+}
+
+// Waits for the work to end, asking it to stop first when `stop`.
+void Join(bool stop) {
+    State& state = Shared();
+    if (!state.Work.joinable())
+        return;
+    state.StopFlag = stop;
+    state.Work.join();
+    if (state.Finished && state.Wanted) {
+        state.LeftWithout[state.Wanted->Path] = state.Unindexed;
+        state.Wanted.reset();
+    }
+}
+
+void StartWhenIdle() {
+    State& state = Shared();
+    if (state.Pauses > 0 || !state.Wanted || state.Work.joinable())
+        return;
+    state.StopFlag = false;
+    state.Finished = false;
+    state.Work = std::thread([database = *state.Wanted, &state] {
+        LowestPriority();
+        try {
+            IndexOptions options;
+            options.Stop = &state.StopFlag;
+            options.OneAtATime = true;
+            const IndexReport report = IndexDatabase(database, options);
+            state.Unindexed = report.Catalogs - report.Indexed;
+            state.Finished = !report.Stopped;
+        } catch (...) {
+            // The database is gone or held: a later search asks again.
+            state.Unindexed = 0;
+            state.Finished = true;
+        }
+    });
+}
+
+} // namespace
+
+void BackgroundIndex::Want(const OpenDatabase& database, std::size_t withoutPart,
+                           std::size_t checkedByBytes) {
+    State& state = Shared();
+    const auto left = state.LeftWithout.find(database.Path);
+    if (checkedByBytes == 0 && withoutPart <= (left == state.LeftWithout.end() ? 0 : left->second))
+        return;
+    if (state.Work.joinable() && state.Wanted && state.Wanted->Path != database.Path)
+        Join(true);
+    state.Wanted = database;
+    StartWhenIdle();
+}
+
+BackgroundIndex::Pause::Pause() {
+    ++Shared().Pauses;
+    Join(true);
+}
+
+BackgroundIndex::Pause::~Pause() {
+    if (--Shared().Pauses == 0)
+        StartWhenIdle();
+}
+
+void BackgroundIndex::Stop() {
+    Join(true);
+    Shared().Wanted.reset();
+}
+
+bool BackgroundIndex::Running() {
+    State& state = Shared();
+    if (state.Work.joinable() && state.Finished)
+        Join(false);
+    return state.Work.joinable();
+}
+
+} // namespace quillory
