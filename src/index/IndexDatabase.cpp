@@ -11,6 +11,7 @@
 #include "index/PartTrust.h"
 #include "index/Segment.h"
 #include "index/SegmentWriter.h"
+#include "index/Segments.h"
 #include "store/CatalogName.h"
 #include "store/DatabaseAccess.h"
 
@@ -21,46 +22,6 @@
 namespace quillory {
 
 namespace {
-
-// More segments than this are merged into one.
-constexpr std::size_t MaxSegments = 8;
-
-using Segments = std::vector<std::shared_ptr<const Segment>>;
-
-Segments OpenSegments(const IndexFolder& folder) {
-    Segments segments;
-    for (const std::string& name : folder.SegmentNames()) {
-        if (auto segment = Segment::Open(folder.Descriptor(), name))
-            segments.push_back(std::move(segment));
-    }
-    return segments;
-}
-
-// A catalog's entry in one of the segments.
-struct Found {
-    std::shared_ptr<const Segment> From;
-    SegmentEntry Entry;
-};
-
-// The entries of catalog `name` whose stamp holds `identity`, newest first.
-std::vector<Found> EntriesOf(const Segments& segments, const std::string& name,
-                             const CatalogIdentity& identity) {
-    std::vector<Found> found;
-    for (const auto& segment : segments) {
-        try {
-            if (std::optional<SegmentEntry> entry = segment->Find(name)) {
-                entry->FileName = name;
-                if (entry->Stamp.Identity == identity)
-                    found.push_back({segment, std::move(*entry)});
-            }
-        } catch (const DamagedPart&) {
-        }
-    }
-    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-        return a.Entry.Stamp.ReadAt > b.Entry.Stamp.ReadAt;
-    });
-    return found;
-}
 
 // The writers of a run, one for each thread at work, made as they are needed.
 class WriterPool {
@@ -131,7 +92,7 @@ struct Run {
 // or one whose bytes are still the catalog's, stamped anew into `writer`
 // once the change before it has settled.
 enum class Kept { No, AsItIs, Restamped };
-bool Sound(const Found& entry) {
+bool Sound(const FoundEntry& entry) {
     try {
         entry.From->Part(entry.Entry).Verify();
         entry.From->Done(entry.Entry);
@@ -140,9 +101,9 @@ bool Sound(const Found& entry) {
         return false;
     }
 }
-Kept KeepFound(Run& run, const std::string& name, const CatalogIdentity& identity,
-               const std::vector<Found>& found, SegmentWriter& writer) {
-    for (const Found& entry : found) {
+Kept KeepFoundEntry(Run& run, const std::string& name, const CatalogIdentity& identity,
+                    const std::vector<FoundEntry>& found, SegmentWriter& writer) {
+    for (const FoundEntry& entry : found) {
         if (Settled(entry.Entry.Stamp, run.Times) && Sound(entry))
             return Kept::AsItIs;
     }
@@ -150,7 +111,7 @@ Kept KeepFound(Run& run, const std::string& name, const CatalogIdentity& identit
         return Kept::No;
     const CatalogStamp now{identity, WallClockNow(), 0};
     const auto check = ContentCheckOf(run.Database, name, identity);
-    for (const Found& entry : found) {
+    for (const FoundEntry& entry : found) {
         if (!check || *check != entry.Entry.Stamp.ContentCheck || !Sound(entry))
             continue;
         const CatalogStamp stamp{identity, now.ReadAt, *check};
@@ -170,11 +131,11 @@ bool IndexOne(Run& run, const std::string& name) {
         run.Problem(name, FormatMessage(msg::CannotOpenFile, name));
         return false;
     }
-    const std::vector<Found> found = EntriesOf(run.Existing, name, *identity);
+    const std::vector<FoundEntry> found = EntriesOf(run.Existing, name, *identity);
     std::unique_ptr<SegmentWriter> writer;
     try {
         writer = run.Writers.Take();
-        const Kept kept = KeepFound(run, name, *identity, found, *writer);
+        const Kept kept = KeepFoundEntry(run, name, *identity, found, *writer);
         if (kept == Kept::No)
             IndexCatalog(run.Database, name, run.Compressed, *writer, run.Options.Stop);
         if (kept != Kept::AsItIs) {
@@ -200,47 +161,6 @@ bool IndexOne(Run& run, const std::string& name) {
     if (writer)
         run.Writers.Give(std::move(writer));
     return false;
-}
-
-// Merges the folder's segments into one when they are many or hold much
-// that is no longer current, and removes those that hold nothing current;
-// only one process does so at a time.
-void Merge(const std::shared_ptr<const IndexFolder>& folder, const Run& run,
-           const std::vector<std::string>& files) {
-    if (!folder->TryHold())
-        return;
-    const Segments segments = OpenSegments(*folder);
-    std::vector<Found> live;
-    std::uint64_t liveBytes = 0, allBytes = 0;
-    std::vector<bool> used(segments.size(), false);
-    for (const std::string& name : files) {
-        const auto identity = CurrentIdentity(run.Database, name, run.Times);
-        const std::vector<Found> found =
-            identity ? EntriesOf(segments, name, *identity) : std::vector<Found>();
-        if (found.empty())
-            continue;
-        live.push_back(found.front());
-        liveBytes += found.front().Entry.PartLength;
-        for (std::size_t i = 0; i < segments.size(); ++i)
-            used[i] = used[i] || segments[i] == found.front().From;
-    }
-    for (const auto& segment : segments)
-        allBytes += segment->Bytes();
-    const bool merge = segments.size() > MaxSegments ||
-                       allBytes - liveBytes > liveBytes / 2 + 4096 * segments.size();
-    if (merge && !live.empty()) {
-        SegmentWriter writer(folder);
-        for (const Found& entry : live) {
-            if (run.Stopping())
-                return;
-            writer.Copy(*entry.From, entry.Entry, entry.Entry.FileName, entry.Entry.Stamp);
-        }
-        writer.Commit();
-    }
-    for (std::size_t i = 0; i < segments.size(); ++i) {
-        if (merge || !used[i])
-            ::unlinkat(folder->Descriptor(), segments[i]->Name().c_str(), 0);
-    }
 }
 
 } // namespace
@@ -291,7 +211,7 @@ IndexReport IndexDatabase(const OpenDatabase& database, const IndexOptions& opti
     }
     try {
         if (!run.Stopping())
-            Merge(folder, run, files);
+            MergeSegments(folder, run.Database, run.Times, files, options.Stop);
     } catch (const IndexNotStored& failure) {
         run.Failed(failure);
     } catch (const ReadingStopped&) {

@@ -60,6 +60,8 @@ struct KeySections {
     std::string GroupTable, Keys;
     std::uint64_t PostingsLength = 0;
     std::uint32_t GroupCount = 0;
+    KeyFilter Filter;
+    std::size_t KeyCount = 0;
 };
 
 KeySections WriteKeySections(const KeyPostings& postings, std::uint32_t blockCount,
@@ -83,6 +85,8 @@ KeySections WriteKeySections(const KeyPostings& postings, std::uint32_t blockCou
     postings.ForEachInOrder(
         [&](std::uint32_t key, std::uint32_t count, std::string_view differences) {
             const std::size_t before = groupPostings.size();
+            sections.Filter.Add(key);
+            ++sections.KeyCount;
             AppendPostingList(groupPostings, count, differences, blockCount);
             if (groupKeys == 0) {
                 AppendFixed32(sections.GroupTable, key);
@@ -227,7 +231,8 @@ PartShape PartBuilder::Finish(PartOutput& output) {
     head += keys.GroupTable;
     head += blockTable;
     out.Write(head);
-    return {out.Written(), head.size(), CheckOf(head)};
+    return {out.Written(), head.size(), CheckOf(head),
+            keys.KeyCount > KeyFilterKeys ? KeyFilter::Everything() : keys.Filter, allTimesCoded_};
 }
 
 } // namespace quillory

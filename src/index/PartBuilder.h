@@ -23,12 +23,15 @@ public:
     virtual void Write(std::string_view bytes) = 0;
 };
 
-// What a finished part is: its length, and the length and check of its head,
-// its last bytes.
+// What a finished part is: its length, the length and check of its head,
+// its last bytes, the filter of its keys, and whether every date and time
+// of its records is in the scanner's form.
 struct PartShape {
     std::uint64_t Length = 0;
     std::uint64_t HeadLength = 0;
     std::uint64_t HeadCheck = 0;
+    KeyFilter Filter;
+    bool AllTimesCoded = false;
 };
 
 // Makes the index part of one catalog (see PartFormat.h) from its records,

@@ -24,15 +24,6 @@ SearchIndex::SearchIndex(const std::string& databasePath) {
     }
 }
 
-std::optional<IndexedCatalog> SearchIndex::CurrentPart(const std::string& fileName) const {
-    try {
-        if (std::optional<CurrentEntry> current = Current(fileName))
-            return IndexedCatalog{*current, current->From->Part(current->Entry)};
-    } catch (const DamagedPart&) {
-    }
-    return std::nullopt;
-}
-
 std::optional<CurrentEntry> SearchIndex::Current(const std::string& fileName) const {
     std::optional<CatalogIdentity> identity;
     std::optional<std::optional<std::uint64_t>> contentCheck; // looked at once, when needed

@@ -21,12 +21,6 @@ struct CurrentEntry {
     bool CheckedByBytes = false;
 };
 
-// A catalog's current part, with its entry.
-struct IndexedCatalog {
-    CurrentEntry Current;
-    CatalogPart Part;
-};
-
 // The search index of one database as a search reads it: its segments, as
 // they were when it was opened. The database directory itself holds only its
 // markers and catalogs, so a database on read-only media is indexed too.
@@ -43,9 +37,8 @@ public:
     // yet, would be the user's own.
     bool Usable() const { return usable_; }
 
-    // The part of catalog `fileName`, a file of the database directory, when
-    // the index holds one made from the file as it is now; and its entry.
-    std::optional<IndexedCatalog> CurrentPart(const std::string& fileName) const;
+    // The entry of catalog `fileName`, a file of the database directory, when
+    // the index holds a part made from the file as it is now.
     std::optional<CurrentEntry> Current(const std::string& fileName) const;
 
 private:

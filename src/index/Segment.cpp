@@ -86,6 +86,15 @@ std::optional<SegmentEntry> Segment::Find(std::string_view fileName) const {
     return std::nullopt;
 }
 
+SegmentEntry Segment::EntryAt(std::size_t index) const {
+    std::uint32_t nameOffset = 0, nameLength = 0;
+    SegmentEntry entry = ReadEntry(EntryBytes(index), nameOffset, nameLength);
+    if (nameOffset > names_.size() || nameLength > names_.size() - nameOffset)
+        throw DamagedPart();
+    entry.FileName = std::string(names_.substr(nameOffset, nameLength));
+    return entry;
+}
+
 std::string_view Segment::PartBytes(const SegmentEntry& entry) const {
     const std::string_view bytes = map_->Bytes();
     // Parts lie between the header and the table.

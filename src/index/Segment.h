@@ -26,6 +26,8 @@ public:
     // The entry of catalog file `fileName`, when the segment has one; its
     // FileName is left empty, as the caller knows it.
     std::optional<SegmentEntry> Find(std::string_view fileName) const;
+    // The entry at `index` of the table, its FileName with it. Raises DamagedPart.
+    SegmentEntry EntryAt(std::size_t index) const;
     // The bytes of an entry's part, and the part itself; raises DamagedPart.
     std::string_view PartBytes(const SegmentEntry& entry) const;
     CatalogPart Part(const SegmentEntry& entry) const;

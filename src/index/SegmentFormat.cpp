@@ -26,6 +26,9 @@ void AppendEntry(std::string& out, const SegmentEntry& entry, std::uint32_t name
     AppendFixed64(out, entry.PartLength);
     AppendFixed64(out, entry.HeadLength);
     AppendFixed64(out, entry.HeadCheck);
+    AppendFixed32(out, entry.AllTimesCoded ? 1 : 0);
+    for (std::uint64_t bits : entry.Filter.Bits)
+        AppendFixed64(out, bits);
 }
 
 SegmentEntry ReadEntry(std::string_view bytes, std::uint32_t& nameOffset,
@@ -48,6 +51,9 @@ SegmentEntry ReadEntry(std::string_view bytes, std::uint32_t& nameOffset,
     entry.PartLength = reader.Fixed64();
     entry.HeadLength = reader.Fixed64();
     entry.HeadCheck = reader.Fixed64();
+    entry.AllTimesCoded = reader.Fixed32() != 0;
+    for (std::uint64_t& bits : entry.Filter.Bits)
+        bits = reader.Fixed64();
     return entry;
 }
 

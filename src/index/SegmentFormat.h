@@ -1,5 +1,6 @@
 #pragma once
 
+#include "index/PartFormat.h"
 #include "index/PartTrust.h"
 
 #include <cstddef>
@@ -23,16 +24,18 @@ namespace quillory {
 // (4 bytes each); the catalog's stamp: device, inode and size (8 bytes
 // each), modification and change times (8 bytes of seconds and 4 of
 // nanoseconds each), the moment its reading began and the check of its
-// bytes (8 each); where its part begins and how long it is (8 each), and
-// the length and check of the part's head (8 each).
+// bytes (8 each); where its part begins and how long it is (8 each), the
+// length and check of the part's head (8 each), whether every date and time
+// of its records is in the scanner's form (4 bytes, 1 or 0), and the filter
+// of its keys (32 bytes).
 //
 // A segment is written whole under a name of its own and renamed into place;
 // it never changes after, and a segment whose header or table fails its
 // check is passed over, so one cut short by a kill or a power cut is never
 // used. Numbers are little-endian.
-inline constexpr std::string_view SegmentMagic{"QLYSEG\x01\n", 8};
+inline constexpr std::string_view SegmentMagic{"QLYSEG\x02\n", 8};
 inline constexpr std::size_t SegmentHeaderBytes = 32;
-inline constexpr std::size_t SegmentEntryBytes = 104;
+inline constexpr std::size_t SegmentEntryBytes = 140;
 // What segment files end with; a segment being written is hidden.
 inline constexpr char SegmentExtension[] = ".segment";
 
@@ -42,6 +45,8 @@ struct SegmentEntry {
     CatalogStamp Stamp;
     std::uint64_t PartOffset = 0, PartLength = 0;
     std::uint64_t HeadLength = 0, HeadCheck = 0;
+    bool AllTimesCoded = false;
+    KeyFilter Filter;
 };
 
 // The check a table keeps of a file name, by which it is found.

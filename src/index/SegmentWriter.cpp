@@ -94,15 +94,18 @@ SegmentWriter::WrittenPart SegmentWriter::WritePart(PartBuilder& builder) {
 void SegmentWriter::NamePart(const WrittenPart& part, const std::string& fileName,
                              const CatalogStamp& stamp) {
     entries_.push_back({fileName, stamp, part.Offset, part.Shape.Length, part.Shape.HeadLength,
-                        part.Shape.HeadCheck});
+                        part.Shape.HeadCheck, part.Shape.AllTimesCoded, part.Shape.Filter});
 }
 
 void SegmentWriter::Copy(const Segment& from, const SegmentEntry& entry,
                          const std::string& fileName, const CatalogStamp& stamp) {
     const std::uint64_t offset = end_;
     Write(from.PartBytes(entry));
-    entries_.push_back(
-        {fileName, stamp, offset, entry.PartLength, entry.HeadLength, entry.HeadCheck});
+    SegmentEntry copied = entry;
+    copied.FileName = fileName;
+    copied.Stamp = stamp;
+    copied.PartOffset = offset;
+    entries_.push_back(std::move(copied));
 }
 
 std::string SegmentWriter::Commit() {

@@ -6,6 +6,7 @@
 #include "index/PartBuilder.h"
 #include "index/PartTrust.h"
 #include "index/SegmentWriter.h"
+#include "index/Segments.h"
 #include "store/CatalogRecord.h"
 
 #include <optional>
@@ -31,6 +32,7 @@ struct WrittenCatalogPart::Making {
     bool Failed = false;
     bool Done = false;
     // The part, written into a segment not yet in place, and the check of the text.
+    std::shared_ptr<const IndexFolder> Folder;
     std::unique_ptr<SegmentWriter> Writer;
     std::optional<SegmentWriter::WrittenPart> Part;
     std::uint64_t TextCheck = 0;
@@ -102,8 +104,8 @@ void WrittenCatalogPart::Make() {
                 if (making.Waiting.empty()) {
                     lock.unlock();
                     guard.Finish();
-                    making.Writer = std::make_unique<SegmentWriter>(
-                        IndexFolder::Open(RealPath(making.DatabasePath), true));
+                    making.Folder = IndexFolder::Open(RealPath(making.DatabasePath), true);
+                    making.Writer = std::make_unique<SegmentWriter>(making.Folder);
                     making.Part = making.Writer->WritePart(builder);
                     making.TextCheck = XXH3_64bits_digest(check);
                     break;
@@ -152,6 +154,7 @@ void WrittenCatalogPart::Store(const std::string& databasePath, const std::strin
             return;
         making.Writer->NamePart(*making.Part, fileName, CatalogStamp{*identity, readAt, *check});
         making.Writer->Commit();
+        MergeSmallSegments(making.Folder);
     } catch (...) {
         // A cache that takes nothing: the catalog is read until its part is made.
     }

@@ -142,26 +142,34 @@ PartAnswer SearchPart(const SearchIndex& index, const CatalogJob& job, bool comp
     // blocks. A compressed catalog's part is always the faster.
     if (!compressed && keys.empty())
         return PartAnswer::Passed;
-    const std::optional<IndexedCatalog> indexed = index.CurrentPart(job.FileName);
-    if (!indexed)
+    const std::optional<CurrentEntry> current = index.Current(job.FileName);
+    if (!current)
         return PartAnswer::Missing;
-    const CatalogPart& part = indexed->Part;
+    const SegmentEntry& entry = current->Entry;
+    const PartAnswer answered =
+        current->CheckedByBytes ? PartAnswer::AnsweredByBytes : PartAnswer::Answered;
+    // A date test converts every record's date and time, and one that does
+    // not convert stops the search: then every record is tested.
+    const bool everyRecord = test.TestsDates() && !entry.AllTimesCoded;
+    // A part whose key filter lacks a key of the text holds no match.
+    if (!everyRecord && !keys.empty() &&
+        !std::all_of(keys.begin(), keys.end(),
+                     [&](std::uint32_t key) { return entry.Filter.MayHold(key); }))
+        return answered;
     try {
-        // A date test converts every record's date and time, and one that
-        // does not convert stops the search: then every record is tested.
-        const bool everyRecord = test.TestsDates() && !part.AllTimesCoded();
+        const CatalogPart part = current->From->Part(entry);
         const std::vector<std::uint32_t> blocks =
             part.CandidateBlocks(everyRecord ? std::vector<std::uint32_t>() : keys);
-        if (!compressed && blocks.size() > part.BlockCount() / MostBlocksOfPlain) {
-            indexed->Current.From->Done(indexed->Current.Entry);
-            return PartAnswer::Passed;
+        const bool read = compressed || blocks.size() <= part.BlockCount() / MostBlocksOfPlain;
+        if (read) {
+            for (std::uint32_t block : blocks)
+                part.ForEachRecord(block, keep, everyRecord ? std::string_view() : test.NameText());
         }
-        for (std::uint32_t block : blocks)
-            part.ForEachRecord(block, keep, everyRecord ? std::string_view() : test.NameText());
-        indexed->Current.From->Done(indexed->Current.Entry);
-        if (!indexed->Current.From->Damaged())
-            return indexed->Current.CheckedByBytes ? PartAnswer::AnsweredByBytes
-                                                   : PartAnswer::Answered;
+        current->From->Done(entry);
+        if (!read)
+            return PartAnswer::Passed;
+        if (!current->From->Damaged())
+            return answered;
     } catch (const DamagedPart&) {
     }
     found = ResultList();

@@ -14,6 +14,8 @@
 #include "store/TemporaryFile.h"
 
 #include <algorithm>
+#include <cctype>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,12 +61,46 @@ std::string DatabasePath(const std::string& databaseDir, std::string_view name) 
     return WithTrailingSeparator(JoinPath(databaseDir, name));
 }
 
+namespace {
+
+// Whether the directory open as `directory` holds `name` in any case of its
+// letters. Every spelling is asked for by name (64 of them for a marker's six
+// letters) rather than the directory read: a database of many catalogs is a
+// long directory, and a plain one has no "VLR_ZIP" in any spelling.
+bool HoldsInAnyCase(int directory, std::string_view name) {
+    std::string spelling(name);
+    std::vector<std::size_t> letters;
+    for (std::size_t i = 0; i < spelling.size(); ++i) {
+        if (std::isalpha(static_cast<unsigned char>(spelling[i])))
+            letters.push_back(i);
+    }
+    for (std::uint64_t cases = 0; cases < (std::uint64_t{1} << letters.size()); ++cases) {
+        for (std::size_t bit = 0; bit < letters.size(); ++bit) {
+            const char c = spelling[letters[bit]];
+            spelling[letters[bit]] =
+                static_cast<char>(cases >> bit & 1 ? std::tolower(static_cast<unsigned char>(c))
+                                                   : std::toupper(static_cast<unsigned char>(c)));
+        }
+        struct stat info {};
+        if (::fstatat(directory, spelling.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 std::optional<bool> MarkedCompressed(const std::string& path) {
-    if (!FindEntryIgnoringCase(path, CompressedMarkerName).empty())
-        return true;
-    if (!FindEntryIgnoringCase(path, PlainMarkerName).empty())
-        return false;
-    return std::nullopt;
+    const int directory = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (directory < 0)
+        return std::nullopt;
+    std::optional<bool> form;
+    if (HoldsInAnyCase(directory, CompressedMarkerName))
+        form = true;
+    else if (HoldsInAnyCase(directory, PlainMarkerName))
+        form = false;
+    ::close(directory);
+    return form;
 }
 
 std::optional<bool> MarkedForm(const std::vector<std::string>& entries) {

@@ -208,7 +208,6 @@ TEST_F(SearchCommandsTest, IndexBuildsAndDropsThePartsSearchesAnswerFrom) {
     const std::string previous = std::getenv("XDG_CACHE_HOME") ? std::getenv("XDG_CACHE_HOME") : "";
     ::setenv("XDG_CACHE_HOME", temp.File("cache").c_str(), 1);
     const std::string cache = temp.File("cache/Quillory");
-    ::usleep(20000); // past the clock tick the catalogs were written in
     Expect({{"index", {"index", "--db", "Packed"}, 0, ""}});
     ASSERT_TRUE(std::filesystem::exists(cache));
     for (const char* text : {"photo", "a", "*", "txt"}) {
@@ -218,8 +217,27 @@ TEST_F(SearchCommandsTest, IndexBuildsAndDropsThePartsSearchesAnswerFrom) {
     }
     EXPECT_EQ(Rows({"list", "--db", "Packed", "--number", "3"}),
               Rows({"list", "--db", "Packed", "--number", "3", "--no-index"}));
+    // A catalog that cannot be read is named, and the index is not complete.
+    WriteFile(root + "/Packed/Broken!9.txt.bz2", "not bzip2");
+    const test::Outcome broken = Run({"index", "--db", "Packed"});
+    EXPECT_EQ(broken.Status, 1);
+    EXPECT_EQ(broken.Err, "Broken!9.txt.bz2: BZ_DATA_ERROR_MAGIC.\n"
+                          "1 of 3 catalogs have no search index part.\n");
+    std::filesystem::remove(root + "/Packed/Broken!9.txt.bz2");
     Expect({{"index --drop", {"index", "--db", "Packed", "--drop"}, 0, ""}});
     EXPECT_TRUE(std::filesystem::is_empty(cache));
+    // Searches read the catalogs, and say once how to make them faster.
+    Expect({{"find without an index",
+             {"find", "--db", "Packed", "--text", "photo"},
+             0,
+             std::nullopt,
+             "quillory-cli: most catalogs of Packed are read whole as they are not in the search "
+             "index; to search them faster, run quillory-cli index --db Packed"},
+            {"--no-index reads them without a word",
+             {"find", "--db", "Packed", "--text", "photo", "--no-index"},
+             0,
+             std::nullopt,
+             ""}});
     ::setenv("XDG_CACHE_HOME", previous.c_str(), 1);
 }
 

@@ -3,6 +3,7 @@
 #include "index/IndexDatabase.h"
 #include "index/IndexedConversion.h"
 #include "index/PartTrust.h"
+#include "index/Segments.h"
 #include "scan/CatalogList.h"
 #include "scan/ScanCD.h"
 #include "search/DayNumber.h"
@@ -183,11 +184,12 @@ protected:
         return criteria;
     }
 
-    // How many catalogs a search answers from the index.
+    // How many catalogs a search answers from the index: one for a text no
+    // catalog holds, so that a plain catalog's part is never passed over.
     std::size_t AnsweredFromIndex() {
         SearchCoverage coverage;
-        FindFile(database, CatalogScope::EveryCatalog(), NameHolding("QZX"), {}, IndexUse::UseIndex,
-                 &coverage);
+        FindFile(database, CatalogScope::EveryCatalog(), NameHolding("QZXQZ"), {},
+                 IndexUse::UseIndex, &coverage);
         return coverage.FromIndex;
     }
 
@@ -430,13 +432,30 @@ TEST_F(SearchIndexTest, TwoProcessesBuildingTheSameIndexLeaveSoundParts) {
     }
 }
 
+TEST_F(SearchIndexTest, EachScanAddsItsPartAndScansLeaveFewSegments) {
+    const std::string tree = temp.File("tree/");
+    fs::create_directories(tree);
+    for (int i = 0; i < 50; ++i)
+        WriteFile(tree + "QZX file " + std::to_string(i), "x");
+    for (int disk = 1; disk <= 30; ++disk) {
+        ASSERT_EQ(ScanCD(database, tree, {"Disk", std::to_string(disk)}, MountedVolumes()).Outcome,
+                  ScanOutcome::Written);
+        EXPECT_LE(SegmentFiles().size(), 2 * MaxSegments + 1);
+    }
+    EXPECT_EQ(AnsweredFromIndex(), 30u);
+    ExpectIndexedEqualsRead(NameHolding("QZX FILE 1"));
+}
+
 TEST_F(SearchIndexTest, KillsAtAnyMomentLeaveNoPartThatIsTrustedAndWrong) {
     database = OpenOrCreateDatabase(temp.Path(), "Packed", true);
     const std::string tree = temp.File("tree/");
+    fs::create_directories(tree + "sub");
     for (int i = 0; i < 300; ++i)
         WriteFile(tree + (i % 3 ? "" : "sub/") + "file " + std::to_string(i), "x");
     for (int disk = 1; disk <= 4; ++disk)
         WriteCatalog({"Disk", std::to_string(disk)}, 3000);
+    ASSERT_EQ(ScanCD(database, tree, {"Scanned", "1"}, MountedVolumes()).Outcome,
+              ScanOutcome::Written);
     for (int round = 0; round < 24; ++round) {
         const auto delay = std::chrono::microseconds(random() % 60000);
         if (round % 3 == 0)

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "index/IndexFolder.h"
+#include "index/PartTrust.h"
+#include "index/Segment.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quillory {
+
+// The segments of an index folder, as they are when they are opened.
+using Segments = std::vector<std::shared_ptr<const Segment>>;
+Segments OpenSegments(const IndexFolder& folder);
+
+// A catalog's entry in one of the segments.
+struct FoundEntry {
+    std::shared_ptr<const Segment> From;
+    SegmentEntry Entry;
+};
+
+// The entries of catalog `name` whose stamp holds `identity`, newest first.
+std::vector<FoundEntry> EntriesOf(const Segments& segments, const std::string& name,
+                                  const CatalogIdentity& identity);
+
+// Merges the folder's segments into one when they are more than MaxSegments
+// or hold more bytes that are no longer current than half those that are,
+// keeping the newest current entry of each of `files` (the catalogs of the
+// database directory open as `database`), and removes the segments that hold
+// nothing current. Only one process does so at a time; another finds the
+// folder held and leaves it. Raises IndexNotStored, and ReadingStopped once
+// `stop` turns true.
+void MergeSegments(const std::shared_ptr<const IndexFolder>& folder, int database,
+                   ChangeTimes times, const std::vector<std::string>& files,
+                   const std::atomic<bool>* stop = nullptr);
+inline constexpr std::size_t MaxSegments = 8;
+
+// Merges the small segments scans leave, one each, once there are twice
+// MaxSegments segments: a cheap step, as each holds a catalog or so, that
+// keeps a search from opening a file per scan. The newest entry of each
+// catalog is kept. Raises IndexNotStored.
+void MergeSmallSegments(const std::shared_ptr<const IndexFolder>& folder);
+
+} // namespace quillory
