@@ -27,28 +27,28 @@ SearchIndex::SearchIndex(const std::string& databasePath) {
 std::optional<CurrentEntry> SearchIndex::Current(const std::string& fileName) const {
     std::optional<CatalogIdentity> identity;
     std::optional<std::optional<std::uint64_t>> contentCheck; // looked at once, when needed
+    std::optional<CurrentEntry> current;
     for (const std::shared_ptr<const Segment>& segment : segments_) {
-        try {
-            const std::optional<SegmentEntry> found = segment->Find(fileName);
-            if (!found)
-                continue;
-            const SegmentEntry& entry = *found;
+        segment->ForEachEntryOf(fileName, [&](const SegmentEntry& entry) {
+            if (current)
+                return;
             if (!identity)
                 identity = CurrentIdentity(database_->Descriptor(), fileName, times_);
             if (!identity || !(entry.Stamp.Identity == *identity))
-                continue;
+                return;
             // A catalog changed lately is trusted only for its bytes.
             if (!Settled(entry.Stamp, times_)) {
                 if (!contentCheck)
                     contentCheck = ContentCheckOf(database_->Descriptor(), fileName, *identity);
                 if (*contentCheck != entry.Stamp.ContentCheck)
-                    continue;
+                    return;
             }
-            return CurrentEntry{segment, entry, contentCheck.has_value()};
-        } catch (const DamagedPart&) {
-        }
+            current = CurrentEntry{segment, entry, contentCheck.has_value()};
+        });
+        if (current)
+            break;
     }
-    return std::nullopt;
+    return current;
 }
 
 } // namespace quillory

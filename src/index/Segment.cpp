@@ -66,9 +66,24 @@ std::uint64_t Segment::NameCheckAt(std::size_t index) const {
     return le64toh(check);
 }
 
-std::optional<SegmentEntry> Segment::Find(std::string_view fileName) const {
-    const std::uint64_t check = NameCheckOf(fileName);
+std::size_t Segment::FirstWithCheck(std::uint64_t check) const {
+    // The checks are spread evenly over their range: the entry is looked for
+    // first where its check would stand, and from there by halves.
     std::size_t low = 0, high = count_;
+    if (count_ > 16) {
+        const auto guess =
+            std::min(count_ - 1,
+                     static_cast<std::size_t>(static_cast<double>(check) / 18446744073709551616.0 *
+                                              static_cast<double>(count_)));
+        const std::size_t window = 16;
+        const std::size_t from = guess > window ? guess - window : 0;
+        const std::size_t to = std::min(count_, guess + window);
+        if ((from == 0 || NameCheckAt(from - 1) < check) &&
+            (to == count_ || NameCheckAt(to) >= check)) {
+            low = from;
+            high = to;
+        }
+    }
     while (low < high) {
         const std::size_t middle = (low + high) / 2;
         if (NameCheckAt(middle) < check)
@@ -76,19 +91,14 @@ std::optional<SegmentEntry> Segment::Find(std::string_view fileName) const {
         else
             high = middle;
     }
-    for (std::size_t at = low; at < count_ && NameCheckAt(at) == check; ++at) {
-        std::uint32_t nameOffset = 0, nameLength = 0;
-        SegmentEntry entry = ReadEntry(EntryBytes(at), nameOffset, nameLength);
-        if (nameOffset <= names_.size() && nameLength <= names_.size() - nameOffset &&
-            names_.substr(nameOffset, nameLength) == fileName)
-            return entry;
-    }
-    return std::nullopt;
+    return low;
 }
 
 SegmentEntry Segment::EntryAt(std::size_t index) const {
-    std::uint32_t nameOffset = 0, nameLength = 0;
-    SegmentEntry entry = ReadEntry(EntryBytes(index), nameOffset, nameLength);
+    const std::string_view bytes = EntryBytes(index);
+    SegmentEntry entry = ReadEntry(bytes);
+    const std::uint32_t nameOffset = EntryNameOffset(bytes);
+    const std::uint32_t nameLength = EntryNameLength(bytes);
     if (nameOffset > names_.size() || nameLength > names_.size() - nameOffset)
         throw DamagedPart();
     entry.FileName = std::string(names_.substr(nameOffset, nameLength));

@@ -23,9 +23,17 @@ public:
     const std::string& Name() const { return name_; }
     std::size_t Count() const { return count_; }
     std::uint64_t Bytes() const { return map_->Bytes().size(); }
-    // The entry of catalog file `fileName`, when the segment has one; its
-    // FileName is left empty, as the caller knows it.
-    std::optional<SegmentEntry> Find(std::string_view fileName) const;
+    // Calls `each` with the entry of catalog file `fileName`, when the
+    // segment has one; its FileName is left empty, as the caller knows it.
+    // Entries are found by the check of their names alone, without the name
+    // compared: the catalog's identity, device and inode, tells whose an
+    // entry is, so another's with the same check is never taken for it; each
+    // entry holding the check is handed over, in case two do.
+    template <typename Each> void ForEachEntryOf(std::string_view fileName, Each each) const {
+        const std::uint64_t check = NameCheckOf(fileName);
+        for (std::size_t at = FirstWithCheck(check); at < count_ && NameCheckAt(at) == check; ++at)
+            each(ReadEntry(EntryBytes(at)));
+    }
     // The entry at `index` of the table, its FileName with it. Raises DamagedPart.
     SegmentEntry EntryAt(std::size_t index) const;
     // The bytes of an entry's part, and the part itself; raises DamagedPart.
@@ -40,6 +48,8 @@ private:
     Segment() = default;
     std::string_view EntryBytes(std::size_t index) const;
     std::uint64_t NameCheckAt(std::size_t index) const;
+    // The first entry whose name's check is not below `check`.
+    std::size_t FirstWithCheck(std::uint64_t check) const;
 
     std::string name_;
     std::unique_ptr<MappedFile> map_;

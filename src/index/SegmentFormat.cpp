@@ -3,6 +3,9 @@
 #include "index/ByteReader.h"
 #include "index/PartFormat.h"
 
+#include <cstring>
+#include <endian.h>
+
 namespace quillory {
 
 std::uint64_t NameCheckOf(std::string_view fileName) {
@@ -31,29 +34,48 @@ void AppendEntry(std::string& out, const SegmentEntry& entry, std::uint32_t name
         AppendFixed64(out, bits);
 }
 
-SegmentEntry ReadEntry(std::string_view bytes, std::uint32_t& nameOffset,
-                       std::uint32_t& nameLength) {
-    ByteReader reader(bytes);
+namespace {
+
+// A number of the entry at `offset`: the entry's bytes are known to be whole,
+// so a search reads its fields without a check each.
+template <typename Number> Number At(std::string_view bytes, std::size_t offset) {
+    Number value;
+    std::memcpy(&value, bytes.data() + offset, sizeof value);
+    return sizeof value == 8 ? static_cast<Number>(le64toh(value))
+                             : static_cast<Number>(le32toh(static_cast<std::uint32_t>(value)));
+}
+
+} // namespace
+
+std::uint32_t EntryNameOffset(std::string_view bytes) {
+    return At<std::uint32_t>(bytes, 0);
+}
+
+std::uint32_t EntryNameLength(std::string_view bytes) {
+    return At<std::uint32_t>(bytes, 4);
+}
+
+SegmentEntry ReadEntry(std::string_view bytes) {
+    if (bytes.size() != SegmentEntryBytes)
+        throw DamagedPart();
     SegmentEntry entry;
     CatalogIdentity& identity = entry.Stamp.Identity;
-    nameOffset = reader.Fixed32();
-    nameLength = reader.Fixed32();
-    identity.Device = reader.Fixed64();
-    identity.Inode = reader.Fixed64();
-    identity.Size = static_cast<std::int64_t>(reader.Fixed64());
-    identity.ModifiedSeconds = static_cast<std::int64_t>(reader.Fixed64());
-    identity.ModifiedNanoseconds = reader.Fixed32();
-    identity.ChangedSeconds = static_cast<std::int64_t>(reader.Fixed64());
-    identity.ChangedNanoseconds = reader.Fixed32();
-    entry.Stamp.ReadAt = static_cast<std::int64_t>(reader.Fixed64());
-    entry.Stamp.ContentCheck = reader.Fixed64();
-    entry.PartOffset = reader.Fixed64();
-    entry.PartLength = reader.Fixed64();
-    entry.HeadLength = reader.Fixed64();
-    entry.HeadCheck = reader.Fixed64();
-    entry.AllTimesCoded = reader.Fixed32() != 0;
-    for (std::uint64_t& bits : entry.Filter.Bits)
-        bits = reader.Fixed64();
+    identity.Device = At<std::uint64_t>(bytes, 8);
+    identity.Inode = At<std::uint64_t>(bytes, 16);
+    identity.Size = At<std::int64_t>(bytes, 24);
+    identity.ModifiedSeconds = At<std::int64_t>(bytes, 32);
+    identity.ModifiedNanoseconds = At<std::uint32_t>(bytes, 40);
+    identity.ChangedSeconds = At<std::int64_t>(bytes, 44);
+    identity.ChangedNanoseconds = At<std::uint32_t>(bytes, 52);
+    entry.Stamp.ReadAt = At<std::int64_t>(bytes, 56);
+    entry.Stamp.ContentCheck = At<std::uint64_t>(bytes, 64);
+    entry.PartOffset = At<std::uint64_t>(bytes, 72);
+    entry.PartLength = At<std::uint64_t>(bytes, 80);
+    entry.HeadLength = At<std::uint64_t>(bytes, 88);
+    entry.HeadCheck = At<std::uint64_t>(bytes, 96);
+    entry.AllTimesCoded = At<std::uint32_t>(bytes, 104) != 0;
+    for (std::size_t i = 0; i < entry.Filter.Bits.size(); ++i)
+        entry.Filter.Bits[i] = At<std::uint64_t>(bytes, 108 + 8 * i);
     return entry;
 }
 

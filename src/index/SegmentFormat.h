@@ -52,10 +52,11 @@ struct SegmentEntry {
 // The check a table keeps of a file name, by which it is found.
 std::uint64_t NameCheckOf(std::string_view fileName);
 
-// The entry's bytes, its name at `nameOffset` of the names; and back (the
-// name is read apart). Reading raises DamagedPart.
+// The entry's bytes, its name at `nameOffset` of the names; and back from
+// SegmentEntryBytes bytes, the name read apart by where it lies.
 void AppendEntry(std::string& out, const SegmentEntry& entry, std::uint32_t nameOffset);
-SegmentEntry ReadEntry(std::string_view bytes, std::uint32_t& nameOffset,
-                       std::uint32_t& nameLength);
+SegmentEntry ReadEntry(std::string_view bytes);
+std::uint32_t EntryNameOffset(std::string_view bytes);
+std::uint32_t EntryNameLength(std::string_view bytes);
 
 } // namespace quillory

@@ -33,14 +33,11 @@ std::vector<FoundEntry> EntriesOf(const Segments& segments, const std::string& n
                                   const CatalogIdentity& identity) {
     std::vector<FoundEntry> found;
     for (const auto& segment : segments) {
-        try {
-            if (std::optional<SegmentEntry> entry = segment->Find(name)) {
-                entry->FileName = name;
-                if (entry->Stamp.Identity == identity)
-                    found.push_back({segment, std::move(*entry)});
-            }
-        } catch (const DamagedPart&) {
-        }
+        segment->ForEachEntryOf(name, [&](SegmentEntry entry) {
+            entry.FileName = name;
+            if (entry.Stamp.Identity == identity)
+                found.push_back({segment, std::move(entry)});
+        });
     }
     std::sort(found.begin(), found.end(), [](const FoundEntry& a, const FoundEntry& b) {
         return a.Entry.Stamp.ReadAt > b.Entry.Stamp.ReadAt;

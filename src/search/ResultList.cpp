@@ -201,10 +201,7 @@ char* ResultPages::Page() {
 }
 
 ResultList::ResultList() = default;
-ResultList::ResultList(std::shared_ptr<ResultPages> pages) {
-    if (pages)
-        pages_.push_back(std::move(pages));
-}
+ResultList::ResultList(std::shared_ptr<ResultPages> pages) : pageSource_(std::move(pages)) {}
 ResultList::~ResultList() = default;
 ResultList::ResultList(ResultList&&) noexcept = default;
 ResultList& ResultList::operator=(ResultList&&) noexcept = default;
@@ -222,8 +219,9 @@ char* ResultList::Allocate(std::size_t bytes) {
         const std::size_t grown =
             blocks_.empty() ? PageBytes : std::min(blockSize_ * 2, MaxBlockBytes);
         blockSize_ = std::max(grown, RoundUpToPage(PageHeader + bytes));
-        if (blocks_.empty() && blockSize_ == PageBytes && !pages_.empty()) {
-            blocks_.emplace_back(pages_.back()->Page(), FreeBlock{.Owned = false});
+        if (blocks_.empty() && blockSize_ == PageBytes && pageSource_) {
+            blocks_.emplace_back(pageSource_->Page(), FreeBlock{.Owned = false});
+            pages_.push_back(pageSource_);
         } else {
             char* block = static_cast<char*>(std::aligned_alloc(PageBytes, blockSize_));
             if (!block)
@@ -245,15 +243,22 @@ char* ResultList::Allocate(std::size_t bytes) {
 }
 
 void ResultList::BeginCatalog(std::string_view diskName, std::string_view diskNumber) {
-    catalogs_.push_back(
-        std::make_unique<Catalog>(Catalog{std::string(diskName), std::string(diskNumber)}));
-    blockUsed_ = RoundUpToPage(blockUsed_); // the new catalog's entries start a page of their own
+    // Kept until the catalog's first entry: most catalogs of a search have none.
+    nextDiskName_.assign(diskName);
+    nextDiskNumber_.assign(diskNumber);
+    catalogBegun_ = true;
 }
 
 // An entry is its five texts (name, directory, size, date, time), each after
 // its length.
 void ResultList::Append(std::string_view name, std::string_view directory, std::string_view size,
                         std::string_view date, std::string_view time) {
+    if (catalogBegun_) {
+        catalogs_.push_back(std::make_unique<Catalog>(
+            Catalog{std::move(nextDiskName_), std::move(nextDiskNumber_)}));
+        blockUsed_ = RoundUpToPage(blockUsed_); // a catalog's entries start a page of their own
+        catalogBegun_ = false;
+    }
     const std::string_view texts[] = {name, directory, size, date, time};
     std::size_t bytes = 0;
     for (std::string_view text : texts)

@@ -108,7 +108,12 @@ private:
     std::size_t blockUsed_ = 0;
     std::size_t blockSize_ = 0;
     std::vector<std::unique_ptr<Catalog>> catalogs_;
-    // The pages this list's first blocks come from, kept while it holds them.
+    // The disk of the catalog begun and not yet given an entry.
+    std::string nextDiskName_, nextDiskNumber_;
+    bool catalogBegun_ = false;
+    // Where this list's first page comes from, and the pages its blocks come
+    // from, kept while it holds them.
+    std::shared_ptr<ResultPages> pageSource_;
     std::vector<std::shared_ptr<ResultPages>> pages_;
     Order order_; // each entry's packed texts, in list order
 };
