@@ -47,5 +47,33 @@ if command -v script >/dev/null; then
     check "none elsewhere" "" "$(q find --db Plain 2>&1 >/dev/null)"
 fi
 
+# A catalog too large or too odd for a search index part has none, named on
+# standard error, and is read whole; no command over it needs much memory.
+if command -v prlimit >/dev/null && command -v bzip2 >/dev/null; then
+    export XDG_CACHE_HOME="$work/cache"
+    limit=(prlimit --as=$((256 << 20)))
+    q create Odd --compressed >/dev/null
+    # yes ends each record with its last LF.
+    record=$'F\r\nsame name.txt\r\n\\dir\\\r\n1/2/2003\r\n10:00:00\r\n5\r\n-----\r'
+    yes "$record" | head -n $((350000 * 7)) | bzip2 -1 >"$work/piece.bz2"
+    for _ in $(seq 16); do cat "$work/piece.bz2"; done >"$work/root/Odd/Bomb!1.txt.bz2"
+    err=$("${limit[@]}" "$cli" --root "$work/root" index --db Odd 2>&1)
+    check "index over a bomb exits 1" 1 $?
+    check "and names it" "Bomb!1.txt.bz2: too large or too odd for the search index; searches read it whole.
+1 of 1 catalogs have no search index part." "$err"
+    rows=$("${limit[@]}" "$cli" --root "$work/root" find --db Odd --text needle 2>/dev/null)
+    check "a search over it reads it whole" "0 " "$? $rows"
+    deep=$(printf 'a\\%.0s' $(seq 60000))
+    printf 'F\r\ndeepest\r\n\\%s\r\n1/2/2003\r\n10:00:00\r\n5\r\n-----\r\n' "$deep" \
+        >"$work/root/Plain/Deep!2.txt"
+    err=$("${limit[@]}" "$cli" --root "$work/root" index --db Plain 2>&1 | head -1)
+    check "a directory of 60 000 levels has no part" \
+        "Deep!2.txt: too large or too odd for the search index; searches read it whole." "$err"
+    rows=$("${limit[@]}" "$cli" --root "$work/root" find --db Plain --text deepest 2>/dev/null | wc -l)
+    check "and is read whole" 1 "$rows"
+else
+    echo "SKIP catalogs too large for the index: prlimit or bzip2 missing"
+fi
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -50,6 +50,9 @@ int InChild(const std::function<void()>& work,
     if (child == 0) {
         try {
             work();
+        } catch (const std::exception& error) {
+            std::cerr << "child: " << error.what() << "\n";
+            ::_exit(3);
         } catch (...) {
             ::_exit(3);
         }
