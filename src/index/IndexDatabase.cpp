@@ -72,13 +72,15 @@ struct Run {
     std::mutex Mutex; // for the report
     IndexReport& Report;
     std::atomic<bool> StoreFailed = false;
+    // Why each catalog has no part, by its place in the listing: told in
+    // that order whatever the order the threads met them in.
+    std::vector<std::string> Problems;
 
     bool Stopping() const {
         return StoreFailed || (Options.Stop && Options.Stop->load(std::memory_order_relaxed));
     }
-    void Problem(const std::string& name, const std::string& why) {
-        const std::lock_guard lock(Mutex);
-        Report.Problems.push_back(FormatMessage(msg::CatalogNotIndexed, {name, why}));
+    void Problem(std::size_t catalog, const std::string& name, const std::string& why) {
+        Problems[catalog] = FormatMessage(msg::CatalogNotIndexed, {name, why});
     }
     void Failed(const IndexNotStored& failure) {
         const std::lock_guard lock(Mutex);
@@ -125,10 +127,10 @@ Kept KeepFoundEntry(Run& run, const std::string& name, const CatalogIdentity& id
 
 // Looks at one catalog and makes or stamps its part where it needs one;
 // true when it has a current part at the end.
-bool IndexOne(Run& run, const std::string& name) {
+bool IndexOne(Run& run, std::size_t catalog, const std::string& name) {
     const std::optional<CatalogIdentity> identity = CurrentIdentity(run.Database, name, run.Times);
     if (!identity) {
-        run.Problem(name, FormatMessage(msg::CannotOpenFile, name));
+        run.Problem(catalog, name, FormatMessage(msg::CannotOpenFile, name));
         return false;
     }
     const std::vector<FoundEntry> found = EntriesOf(run.Existing, name, *identity);
@@ -147,16 +149,16 @@ bool IndexOne(Run& run, const std::string& name) {
     } catch (const IndexNotStored& failure) {
         run.Failed(failure);
     } catch (const PartRefused&) {
-        run.Problem(name, msg::CatalogTooOddForIndex);
+        run.Problem(catalog, name, msg::CatalogTooOddForIndex);
     } catch (const CatalogChanged&) {
-        run.Problem(name, msg::CatalogChangedWhileIndexed);
+        run.Problem(catalog, name, msg::CatalogChangedWhileIndexed);
     } catch (const ReadingStopped&) {
     } catch (const DamagedPart&) {
-        run.Problem(name, msg::CatalogChangedWhileIndexed);
+        run.Problem(catalog, name, msg::CatalogChangedWhileIndexed);
     } catch (const std::bad_alloc&) {
-        run.Problem(name, msg::CatalogTooOddForIndex);
+        run.Problem(catalog, name, msg::CatalogTooOddForIndex);
     } catch (const Error& error) {
-        run.Problem(name, error.what());
+        run.Problem(catalog, name, error.what());
     }
     if (writer)
         run.Writers.Give(std::move(writer));
@@ -183,12 +185,13 @@ IndexReport IndexDatabase(const OpenDatabase& database, const IndexOptions& opti
     }
     folder->RemoveLeftovers();
     Run run(options, directory->Descriptor(), access.Compressed(), folder, report);
+    run.Problems.resize(files.size());
     std::atomic<std::size_t> indexed = 0, done = 0;
     std::mutex progressMutex;
     const auto work = [&](std::size_t i) {
         if (run.Stopping())
             return;
-        if (IndexOne(run, files[i]))
+        if (IndexOne(run, i, files[i]))
             ++indexed;
         if (options.Progress) {
             const std::lock_guard lock(progressMutex);
@@ -202,6 +205,10 @@ IndexReport IndexDatabase(const OpenDatabase& database, const IndexOptions& opti
         ForEachInParallel(files.size(), work);
     }
     report.Stopped = options.Stop && options.Stop->load();
+    for (std::string& problem : run.Problems) {
+        if (!problem.empty())
+            report.Problems.push_back(std::move(problem));
+    }
     report.Indexed = indexed;
     try {
         run.Writers.CommitAll();
