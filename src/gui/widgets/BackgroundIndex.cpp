@@ -5,8 +5,7 @@
 #include <atomic>
 #include <map>
 #include <optional>
-#include <pthread.h>
-#include <sched.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
@@ -34,13 +33,16 @@ State& Shared() {
     return state;
 }
 
-// The calling thread at the lowest priority there is, for the processor
-// (SCHED_IDLE) and for the disk (the idle I/O class).
+// The calling thread at the lowest priority that still runs now and then,
+// for the processor (nice 19) and for the disk (the lowest of the usual I/O
+// class). The idle classes would let it wait for ever behind a busy
+// machine, and with it a command that asks it to stop and waits.
 void LowestPriority() {
-    const sched_param none{};
-    ::pthread_setschedparam(::pthread_self(), SCHED_IDLE, &none);
-    constexpr int IoPriorityWhoProcess = 1, IoPriorityClassIdle = 3, IoPriorityClassShift = 13;
-    ::syscall(SYS_ioprio_set, IoPriorityWhoProcess, 0, IoPriorityClassIdle << IoPriorityClassShift);
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
+    constexpr int IoPriorityWhoProcess = 1, IoPriorityClassBestEffort = 2,
+                  IoPriorityClassShift = 13, IoPriorityLowest = 7;
+    ::syscall(SYS_ioprio_set, IoPriorityWhoProcess, 0,
+              IoPriorityClassBestEffort << IoPriorityClassShift | IoPriorityLowest);
 }
 
 // Waits for the work to end, asking it to stop first when `stop`.

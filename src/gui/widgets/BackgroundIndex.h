@@ -8,7 +8,7 @@ namespace quillory {
 
 // The search index the window makes where nobody waits: after a search has
 // shown its rows, the parts its catalogs lacked are made on a thread of its
-// own at the lowest priority, for processor and disk alike. It gives way to
+// own at a low priority, for processor and disk alike. It gives way to
 // every command (RunGuarded holds a Pause for the command's length), picks
 // up where it stopped once the command is over, and stops for good when the
 // program closes. Everything here is called from the window thread.
