@@ -152,8 +152,7 @@ int main(int argc, char** argv) {
 
         // A catalog too large for a part: made within bounded memory, then read.
         WriteBomb(q, root, std::int64_t{2} << 30);
-        const Measured bombIndex =
-            MeasureShell(q + "index --db Bomb 2>/dev/null; test $? -eq 1");
+        const Measured bombIndex = MeasureShell(q + "index --db Bomb 2>/dev/null; test $? -eq 1");
         const Measured bombRead =
             MeasureShell(q + "find --db Bomb --text needle --no-index > /dev/null");
 

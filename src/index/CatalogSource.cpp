@@ -3,7 +3,7 @@
 #include "common/Error.h"
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
-#include "store/BZip2.h"
+#include "store/CatalogReader.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -23,29 +23,15 @@ namespace {
 
 constexpr std::size_t ReadSize = 256 * 1024;
 
-// The decoded bytes go straight into the sink.
-class SinkOutput final : public ByteOutput {
-public:
-    explicit SinkOutput(CatalogTextSink& sink) : sink_(sink) {}
-    std::size_t Write(const char* data, std::size_t count) override {
-        sink_.Feed(data, count);
-        return count;
-    }
-
-private:
-    CatalogTextSink& sink_;
-};
-
 } // namespace
 
 CatalogSource::CatalogSource(int directory, const std::string& name)
-    : name_(name), check_(new Check) {
+    : name_(name), check_(std::make_unique<Check>()) {
     fd_ = ::openat(directory, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     struct stat status {};
     if (fd_ < 0 || ::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
         if (fd_ >= 0)
             ::close(fd_);
-        delete check_;
         throw Error(FormatMessage(msg::CannotOpenFile, name));
     }
     identity_ = IdentityOf(status);
@@ -54,7 +40,6 @@ CatalogSource::CatalogSource(int directory, const std::string& name)
 
 CatalogSource::~CatalogSource() {
     ::close(fd_);
-    delete check_;
 }
 
 std::optional<CatalogIdentity> CatalogSource::IdentityNow() const {
@@ -101,15 +86,7 @@ std::uint64_t CatalogSource::CheckAll() {
 std::uint64_t CatalogSource::ReadText(bool compressed, CatalogTextSink& sink,
                                       const std::atomic<bool>* stop) {
     stop_ = stop;
-    if (compressed) {
-        SinkOutput output(sink);
-        TBZip2().DecompressStream(*this, output);
-    } else {
-        const auto buffer = std::make_unique_for_overwrite<char[]>(ReadSize);
-        while (const std::size_t got = Read(buffer.get(), ReadSize))
-            sink.Feed(buffer.get(), got);
-    }
-    sink.Finish();
+    ReadCatalogText(*this, compressed, sink);
     // The decoder stops at the last stream: the bytes after it are the file's too.
     if (compressed)
         CheckAll();

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -48,7 +49,7 @@ private:
     std::string name_;
     CatalogIdentity identity_;
     struct Check;
-    Check* check_;
+    std::unique_ptr<Check> check_;
     const std::atomic<bool>* stop_ = nullptr;
 };
 

@@ -33,6 +33,10 @@ void ReadCatalog(const std::string& path, bool compressed, const RecordConsumer&
 
 void ReadCatalogText(const std::string& path, bool compressed, CatalogTextSink& sink) {
     FileInput input(path);
+    ReadCatalogText(input, compressed, sink);
+}
+
+void ReadCatalogText(ByteInput& input, bool compressed, CatalogTextSink& sink) {
     if (compressed) {
         SinkOutput output(sink);
         TBZip2().DecompressStream(input, output);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/ByteStream.h"
 #include "store/CatalogRecord.h"
 
 #include <string>
@@ -15,5 +16,7 @@ void ReadCatalog(const std::string& path, bool compressed, const RecordConsumer&
 
 // The same, handing the catalog's text to `sink` as it is read or decoded.
 void ReadCatalogText(const std::string& path, bool compressed, CatalogTextSink& sink);
+// The same from `input`, a catalog's bytes.
+void ReadCatalogText(ByteInput& input, bool compressed, CatalogTextSink& sink);
 
 } // namespace quillory
