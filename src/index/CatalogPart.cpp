@@ -82,7 +82,7 @@ CatalogPart::CatalogPart(std::string_view bytes, std::uint64_t headLength, std::
         throw DamagedPart();
     ReadHead(head);
     std::uint64_t offset = 0;
-    for (Section* section : {&blocks_, &dirs_, &postings_, &keys_}) {
+    for (Section* section : {&blocks_, &postings_, &dirs_, &keys_}) {
         section->Offset = offset;
         offset += section->Length;
     }

@@ -213,9 +213,9 @@ PartShape PartBuilder::Finish(PartOutput& output) {
         out.Write(block);
     }
     const std::uint64_t blocksLength = out.Written();
+    const KeySections keys = WriteKeySections(postings_, blockCount, out);
     const std::string dirs = directoryTable_.Section();
     out.Write(dirs);
-    const KeySections keys = WriteKeySections(postings_, blockCount, out);
     out.Write(keys.Keys);
     // Offsets in the tables are 32-bit; the memory bound keeps every section far below.
     std::string head;

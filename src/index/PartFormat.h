@@ -20,10 +20,10 @@ namespace quillory {
 //             of whole names, the directories as numbers, dates, times and
 //             sizes as numbers when they are in the form the scanner writes
 //             them and as their text otherwise
-//   dirs      every directory text once: the suffix strings, and for each
-//             directory its parent directory and its suffix
 //   postings  for each trigram key in order, the blocks holding it: block
 //             numbers as differences, or a bitmap when that is shorter
+//   dirs      every directory text once: the suffix strings, and for each
+//             directory its parent directory and its suffix
 //   keys      the trigram keys in order, by group: each as its difference
 //             from the one before and the length of its list
 //   head      the record count, whether every date and time is in the
@@ -34,7 +34,10 @@ namespace quillory {
 //             (offset and check: 8 bytes each)
 //
 // A part is written in this order as it is made, without being held whole:
-// the head, which says where everything is, comes last.
+// the head, which says where everything is, comes last. What every search
+// of a part reads, the directories, the keys and the head, lies together at
+// its end, so that a page or two of it bring them all.
+//
 // Numbers are little-endian. Checks are 64-bit XXH3 hashes, cut to 32 bits
 // in the tables, so that a search verifies exactly the bytes it uses.
 inline constexpr std::uint32_t BlockRecords = 32;
