@@ -322,6 +322,9 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
         streams[s].Bits = reader.Bytes(reader.Varint());
         for (std::size_t i = NameStreamFirst(s, n); i < NameStreamFirst(s + 1, n); ++i)
             streams[s].Count += lengths[i];
+        // Every byte takes a bit at least: the names' room is held against the bits.
+        if (streams[s].Count > streams[s].Bits.size() * 8)
+            throw DamagedPart();
     }
     const ByteCode& code = Code();
     std::string& names = scratch.Names;

@@ -76,7 +76,9 @@ std::size_t CatalogSource::Read(char* buffer, std::size_t count) {
     }
 }
 
-std::uint64_t CatalogSource::CheckAll() {
+std::uint64_t CatalogSource::CheckAll(const std::atomic<bool>* stop) {
+    if (stop)
+        stop_ = stop;
     const auto buffer = std::make_unique_for_overwrite<char[]>(ReadSize);
     while (Read(buffer.get(), ReadSize) > 0) {
     }

@@ -32,8 +32,9 @@ public:
     const CatalogIdentity& Identity() const { return identity_; }
     std::optional<CatalogIdentity> IdentityNow() const;
 
-    // Reads every byte and returns their check.
-    std::uint64_t CheckAll();
+    // Reads every byte and returns their check; raises ReadingStopped once
+    // `stop` turns true.
+    std::uint64_t CheckAll(const std::atomic<bool>* stop = nullptr);
     // Hands the catalog's text to `sink`, decoding it when `compressed`, and
     // returns the check of the file's bytes. Raises the file's or the codec's
     // Error, and ReadingStopped once `stop` turns true.

@@ -59,14 +59,14 @@ private:
 struct Run {
     Run(const IndexOptions& options, int database, bool compressed,
         const std::shared_ptr<const IndexFolder>& folder, IndexReport& report)
-        : Options(options), Database(database), Compressed(compressed),
-          Times(ChangeTimesOf(database)), Existing(OpenSegments(*folder)),
+        : Options(options), Database(database), Compressed(compressed), Times(database),
+          Existing(OpenSegments(*folder)),
           Writers(folder, options.Stop), Report(report) {}
 
     const IndexOptions& Options;
     int Database;
     bool Compressed;
-    ChangeTimes Times;
+    DatabaseTimes Times;
     Segments Existing;
     WriterPool Writers;
     std::mutex Mutex; // for the report
@@ -94,30 +94,21 @@ struct Run {
 // or one whose bytes are still the catalog's, stamped anew into `writer`
 // once the change before it has settled.
 enum class Kept { No, AsItIs, Restamped };
-bool Sound(const FoundEntry& entry) {
-    try {
-        entry.From->Part(entry.Entry).Verify();
-        entry.From->Done(entry.Entry);
-        return !entry.From->Damaged();
-    } catch (const DamagedPart&) {
-        return false;
-    }
-}
 Kept KeepFoundEntry(Run& run, const std::string& name, const CatalogIdentity& identity,
                     const std::vector<FoundEntry>& found, SegmentWriter& writer) {
     for (const FoundEntry& entry : found) {
-        if (Settled(entry.Entry.Stamp, run.Times) && Sound(entry))
+        if (run.Times.Settled(entry.Entry.Stamp) && Sound(entry))
             return Kept::AsItIs;
     }
     if (found.empty())
         return Kept::No;
     const CatalogStamp now{identity, WallClockNow(), 0};
-    const auto check = ContentCheckOf(run.Database, name, identity);
+    const auto check = ContentCheckOf(run.Database, name, identity, run.Options.Stop);
     for (const FoundEntry& entry : found) {
         if (!check || *check != entry.Entry.Stamp.ContentCheck || !Sound(entry))
             continue;
         const CatalogStamp stamp{identity, now.ReadAt, *check};
-        if (!Settled(stamp, run.Times))
+        if (!run.Times.Settled(stamp))
             return Kept::AsItIs;
         writer.Copy(*entry.From, entry.Entry, name, stamp);
         return Kept::Restamped;
@@ -128,7 +119,7 @@ Kept KeepFoundEntry(Run& run, const std::string& name, const CatalogIdentity& id
 // Looks at one catalog and makes or stamps its part where it needs one;
 // true when it has a current part at the end.
 bool IndexOne(Run& run, std::size_t catalog, const std::string& name) {
-    const std::optional<CatalogIdentity> identity = CurrentIdentity(run.Database, name, run.Times);
+    const std::optional<CatalogIdentity> identity = run.Times.CurrentIdentity(name);
     if (!identity) {
         run.Problem(catalog, name, FormatMessage(msg::CannotOpenFile, name));
         return false;
@@ -218,7 +209,7 @@ IndexReport IndexDatabase(const OpenDatabase& database, const IndexOptions& opti
     }
     try {
         if (!run.Stopping())
-            MergeSegments(folder, run.Database, run.Times, files, options.Stop);
+            MergeSegments(folder, run.Times, files, options.Stop);
     } catch (const IndexNotStored& failure) {
         run.Failed(failure);
     } catch (const ReadingStopped&) {

@@ -25,7 +25,8 @@ namespace {
 
 constexpr char DatabaseFileName[] = "database"; // the database's path, in its index folder
 constexpr char WritingPrefix[] = ".writing-";
-constexpr time_t LeftoverAge = 3600; // seconds after which a file being written is a leftover
+// Seconds after which a file being written that no writer holds is a leftover.
+constexpr time_t LeftoverAge = 60;
 
 std::string Hex(std::uint64_t value) {
     char text[17];
@@ -90,6 +91,7 @@ void WriteSmallFile(int folder, const char* name, std::string_view text,
         ::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         throw Error(FormatMessage(msg::IndexFolderUnusable, {folderPath, Reason(errno)}));
+    ::flock(fd, LOCK_EX | LOCK_NB);
     const bool whole = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     int failure = whole ? 0 : (errno != 0 ? errno : ENOSPC);
     if (::close(fd) != 0 && failure == 0)
@@ -236,13 +238,27 @@ void IndexFolder::RemoveLeftovers() const {
         if (name == DatabaseFileName || entry.IsDirectory ||
             (name[0] != '.' && name.ends_with(SegmentExtension)))
             continue;
-        struct stat status {};
-        if (name.starts_with(WritingPrefix) &&
-            (::fstatat(fd_, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
-             status.st_mtime + LeftoverAge >= ::time(nullptr)))
+        if (name.starts_with(WritingPrefix) && !Abandoned(name))
             continue;
         ::unlinkat(fd_, name.c_str(), 0);
     }
+}
+
+bool IndexFolder::Abandoned(const std::string& name) const {
+    // A writer holds its file locked however long it takes, and the lock
+    // goes with it; one just made may not hold it yet.
+    struct stat status {};
+    if (::fstatat(fd_, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+        status.st_mtime + LeftoverAge >= ::time(nullptr))
+        return false;
+    if (!S_ISREG(status.st_mode))
+        return true;
+    const int fd = ::openat(fd_, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return free;
 }
 
 bool IndexFolder::TryHold() const {

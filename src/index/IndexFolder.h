@@ -35,7 +35,8 @@ public:
     std::vector<std::string> SegmentNames() const;
 
     // Removes what killed writers and earlier versions left in the folder:
-    // segments being written an hour ago or more, and files of other kinds.
+    // files being written that no writer holds any more, and files of other
+    // kinds.
     void RemoveLeftovers() const;
 
     // Holds the folder for a rewrite of its segments, when no other process
@@ -53,6 +54,7 @@ public:
 
 private:
     IndexFolder(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    bool Abandoned(const std::string& name) const;
 
     int fd_;
     std::string path_;

@@ -91,9 +91,11 @@ MappedFile::MappedFile(int fd, std::size_t size) {
 MappedFile::~MappedFile() {
     if (!data_)
         return;
-    ::munmap(data_, size_);
+    // The fault handler forgets the mapping before it goes, lest it mend a
+    // new one made in its place.
     slots[slot_].End.store(0);
     slots[slot_].Begin.store(0);
+    ::munmap(data_, size_);
 }
 
 bool MappedFile::Damaged() const {

@@ -30,6 +30,9 @@ PackedArray::PackedArray(ByteReader& reader, std::size_t count) : count_(count) 
     if (base > UINT32_MAX || width_ > 32)
         throw DamagedPart();
     base_ = static_cast<std::uint32_t>(base);
+    // The count is held against the bytes left before it is multiplied.
+    if (width_ > 0 && count > reader.Left() / width_ * 8 + 8)
+        throw DamagedPart();
     bits_ = reader.Bytes((static_cast<std::uint64_t>(count) * width_ + 7) / 8);
 }
 

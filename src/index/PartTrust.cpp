@@ -1,5 +1,6 @@
 #include "index/PartTrust.h"
 
+#include "common/Error.h"
 #include "index/CatalogSource.h"
 
 #include <fcntl.h>
@@ -40,7 +41,6 @@ constexpr std::initializer_list<std::uint32_t> RemoteTypes = {
     0x00C36400, // ceph
     0x01021997, // 9p
     0x6B414653, // afs
-    0x65735546, // fuse (sshfs, ntfs-3g, ...)
 };
 
 bool Among(std::uint32_t type, std::initializer_list<std::uint32_t> types) {
@@ -53,14 +53,20 @@ bool Among(std::uint32_t type, std::initializer_list<std::uint32_t> types) {
 
 } // namespace
 
-ChangeTimes ChangeTimesOf(int directory) {
-    struct statfs status {};
-    if (::fstatfs(directory, &status) != 0)
-        return ChangeTimes::Unkept;
-    const auto type = static_cast<std::uint32_t>(status.f_type);
-    return Among(type, LocalTypes)    ? ChangeTimes::Local
-           : Among(type, RemoteTypes) ? ChangeTimes::Remote
-                                      : ChangeTimes::Unkept;
+DatabaseTimes::DatabaseTimes(int directory) : directory_(directory) {
+    struct statfs system {};
+    struct stat status {};
+    if (::fstatfs(directory, &system) != 0 || ::fstat(directory, &status) != 0)
+        return;
+    const auto type = static_cast<std::uint32_t>(system.f_type);
+    times_ = Among(type, LocalTypes)    ? ChangeTimes::Local
+             : Among(type, RemoteTypes) ? ChangeTimes::Remote
+                                        : ChangeTimes::Unkept;
+    device_ = status.st_dev;
+}
+
+bool DatabaseTimes::Settled(const CatalogStamp& stamp) const {
+    return stamp.Identity.Device == device_ && quillory::Settled(stamp, times_);
 }
 
 std::int64_t SettleWindow(ChangeTimes times) {
@@ -75,11 +81,11 @@ bool Settled(const CatalogStamp& stamp, ChangeTimes times) {
     return stamp.ReadAt - changed >= SettleWindow(times);
 }
 
-std::optional<CatalogIdentity> CurrentIdentity(int directory, const std::string& name,
-                                               ChangeTimes times) {
-    if (times != ChangeTimes::Remote)
-        return IdentityOf(directory, name);
-    const int fd = ::openat(directory, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+std::optional<CatalogIdentity> DatabaseTimes::CurrentIdentity(const std::string& name) const {
+    if (times_ != ChangeTimes::Remote)
+        return IdentityOf(directory_, name);
+    const int fd =
+        ::openat(directory_, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return std::nullopt;
     struct stat status {};
@@ -88,15 +94,24 @@ std::optional<CatalogIdentity> CurrentIdentity(int directory, const std::string&
     return regular ? std::optional(IdentityOf(status)) : std::nullopt;
 }
 
+std::optional<std::uint64_t> BytesCheckOf(const std::string& path) {
+    try {
+        return CatalogSource(AT_FDCWD, path).CheckAll();
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+}
+
 std::optional<std::uint64_t> ContentCheckOf(int directory, const std::string& name,
-                                            const CatalogIdentity& identity) {
+                                            const CatalogIdentity& identity,
+                                            const std::atomic<bool>* stop) {
     try {
         CatalogSource source(directory, name);
         if (!(source.Identity() == identity))
             return std::nullopt;
-        const std::uint64_t check = source.CheckAll();
+        const std::uint64_t check = source.CheckAll(stop);
         return source.IdentityNow() == identity ? std::optional(check) : std::nullopt;
-    } catch (const std::exception&) {
+    } catch (const Error&) {
         return std::nullopt;
     }
 }

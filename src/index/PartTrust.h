@@ -2,6 +2,7 @@
 
 #include "index/CatalogIdentity.h"
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,9 +27,10 @@ struct CatalogStamp {
 enum class ChangeTimes {
     Local,  // stamped by this machine's clock, to 2 seconds or finer
     Remote, // stamped by a file server's clock, which may stand apart from this one
-    Unkept, // not kept as a change time at all (FAT, exFAT, optical discs, anything unknown)
+    Unkept, // not kept as a change time that nothing can put back (FAT, exFAT,
+            // optical discs, FUSE file systems, which often give the
+            // modification time for it, anything unknown)
 };
-ChangeTimes ChangeTimesOf(int directory);
 
 // Whether a part stamped so stays right as long as its catalog's identity
 // holds, with no need to look at the catalog's bytes: the catalog had last
@@ -43,15 +45,36 @@ bool Settled(const CatalogStamp& stamp, ChangeTimes times);
 // another machine's clock on a remote one.
 std::int64_t SettleWindow(ChangeTimes times);
 
-// The identity catalog `name` in the directory open as `directory` has now.
-// On a remote file system the file is opened first, so that the server is
-// asked rather than a copy of its answer kept since an earlier look.
-std::optional<CatalogIdentity> CurrentIdentity(int directory, const std::string& name,
-                                               ChangeTimes times);
+// The change times of a database's catalogs: those of the file system
+// holding its directory. A catalog on another device, reached through a
+// link or a mount, is taken as keeping none.
+class DatabaseTimes {
+public:
+    // The database directory open as `directory`.
+    explicit DatabaseTimes(int directory);
+
+    int Directory() const { return directory_; }
+    bool Settled(const CatalogStamp& stamp) const;
+
+    // The identity catalog `name` has now. On a remote file system the file
+    // is opened first, so that the server is asked rather than a copy of its
+    // answer kept since an earlier look.
+    std::optional<CatalogIdentity> CurrentIdentity(const std::string& name) const;
+
+private:
+    int directory_;
+    ChangeTimes times_ = ChangeTimes::Unkept;
+    std::uint64_t device_ = 0;
+};
+
+// The check of the bytes of the file at `path`; nothing when it cannot be read.
+std::optional<std::uint64_t> BytesCheckOf(const std::string& path);
 
 // The check of the bytes of catalog `name`, read whole while its identity
 // was `identity`; nothing when it cannot be read or its identity is another.
+// Raises ReadingStopped once `stop` turns true.
 std::optional<std::uint64_t> ContentCheckOf(int directory, const std::string& name,
-                                            const CatalogIdentity& identity);
+                                            const CatalogIdentity& identity,
+                                            const std::atomic<bool>* stop = nullptr);
 
 } // namespace quillory

@@ -17,7 +17,7 @@ SearchIndex::SearchIndex(const std::string& databasePath) {
     database_ = DirectoryHandle::Open(path);
     if (!database_)
         return;
-    times_ = ChangeTimesOf(database_->Descriptor());
+    times_.emplace(database_->Descriptor());
     for (const std::string& name : folder->SegmentNames()) {
         if (auto segment = Segment::Open(folder->Descriptor(), name))
             segments_.push_back(std::move(segment));
@@ -33,11 +33,11 @@ std::optional<CurrentEntry> SearchIndex::Current(const std::string& fileName) co
             if (current)
                 return;
             if (!identity)
-                identity = CurrentIdentity(database_->Descriptor(), fileName, times_);
+                identity = times_->CurrentIdentity(fileName);
             if (!identity || !(entry.Stamp.Identity == *identity))
                 return;
             // A catalog changed lately is trusted only for its bytes.
-            if (!Settled(entry.Stamp, times_)) {
+            if (!times_->Settled(entry.Stamp)) {
                 if (!contentCheck)
                     contentCheck = ContentCheckOf(database_->Descriptor(), fileName, *identity);
                 if (*contentCheck != entry.Stamp.ContentCheck)

@@ -44,7 +44,7 @@ public:
 private:
     bool usable_ = true;
     std::shared_ptr<const DirectoryHandle> database_;
-    ChangeTimes times_ = ChangeTimes::Unkept;
+    std::optional<DatabaseTimes> times_;
     std::vector<std::shared_ptr<const Segment>> segments_;
 };
 

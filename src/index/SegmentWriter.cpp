@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace quillory {
@@ -28,7 +29,11 @@ SegmentWriter::SegmentWriter(std::shared_ptr<const IndexFolder> folder,
                    O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd_ < 0)
         Fail(errno);
-    Write(std::string(SegmentHeaderBytes, '\0')); // written last, when the table is known
+    // Held while the file is written: a writer that finds it no leftover
+    // however long it takes.
+    ::flock(fd_, LOCK_EX | LOCK_NB);
+    buffer_.assign(SegmentHeaderBytes, '\0'); // written last, when the table is known
+    end_ = SegmentHeaderBytes;
 }
 
 SegmentWriter::~SegmentWriter() {
@@ -44,7 +49,8 @@ void SegmentWriter::Fail(int error) const {
 }
 
 void SegmentWriter::Write(std::string_view bytes) {
-    if (stop_ && stop_->load(std::memory_order_relaxed))
+    // Only a part being made stops; what is made is written whole.
+    if (makingPart_ && stop_ && stop_->load(std::memory_order_relaxed))
         throw ReadingStopped();
     buffer_ += bytes;
     end_ += bytes.size();
@@ -83,9 +89,13 @@ void SegmentWriter::Add(const std::string& fileName, const CatalogStamp& stamp,
 
 SegmentWriter::WrittenPart SegmentWriter::WritePart(PartBuilder& builder) {
     const std::uint64_t offset = end_;
+    makingPart_ = true;
     try {
-        return {offset, builder.Finish(*this)};
+        const PartShape shape = builder.Finish(*this);
+        makingPart_ = false;
+        return {offset, shape};
     } catch (...) {
+        makingPart_ = false;
         CutBack(offset);
         throw;
     }
@@ -134,11 +144,12 @@ std::string SegmentWriter::Commit() {
     AppendFixed64(header, CheckOf(table));
     if (::pwrite(fd_, header.data(), header.size(), 0) != static_cast<ssize_t>(header.size()))
         Fail(errno != 0 ? errno : ENOSPC);
-    if (::ftruncate(fd_, static_cast<off_t>(end_)) != 0 || ::close(fd_) != 0) {
-        fd_ = -1;
-        Fail(errno);
-    }
+    const bool cut = ::ftruncate(fd_, static_cast<off_t>(end_)) == 0;
+    const int cutError = errno;
+    const bool closed = ::close(fd_) == 0;
     fd_ = -1;
+    if (!cut || !closed)
+        Fail(cut ? errno : cutError);
     // No flush to stable storage: a segment a power cut damages fails its checks.
     const std::string name = IndexFolder::RandomName() + SegmentExtension;
     if (::renameat(folder_->Descriptor(), temporary_.c_str(), folder_->Descriptor(),

@@ -73,6 +73,7 @@ private:
     std::uint64_t flushed_ = 0; // of which in the file
     std::string buffer_;
     std::vector<SegmentEntry> entries_;
+    bool makingPart_ = false;
     bool committed_ = false;
 };
 

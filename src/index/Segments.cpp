@@ -45,9 +45,18 @@ std::vector<FoundEntry> EntriesOf(const Segments& segments, const std::string& n
     return found;
 }
 
-void MergeSegments(const std::shared_ptr<const IndexFolder>& folder, int database,
-                   ChangeTimes times, const std::vector<std::string>& files,
-                   const std::atomic<bool>* stop) {
+bool Sound(const FoundEntry& entry) {
+    try {
+        entry.From->Part(entry.Entry).Verify();
+        entry.From->Done(entry.Entry);
+        return !entry.From->Damaged();
+    } catch (const DamagedPart&) {
+        return false;
+    }
+}
+
+void MergeSegments(const std::shared_ptr<const IndexFolder>& folder, const DatabaseTimes& times,
+                   const std::vector<std::string>& files, const std::atomic<bool>* stop) {
     if (!folder->TryHold())
         return;
     const Segments segments = OpenSegments(*folder);
@@ -55,15 +64,16 @@ void MergeSegments(const std::shared_ptr<const IndexFolder>& folder, int databas
     std::uint64_t liveBytes = 0, allBytes = 0;
     std::vector<bool> used(segments.size(), false);
     for (const std::string& name : files) {
-        const auto identity = CurrentIdentity(database, name, times);
+        const auto identity = times.CurrentIdentity(name);
         const std::vector<FoundEntry> found =
             identity ? EntriesOf(segments, name, *identity) : std::vector<FoundEntry>();
-        if (found.empty())
+        const auto sound = std::find_if(found.begin(), found.end(), Sound);
+        if (sound == found.end())
             continue;
-        live.push_back(found.front());
-        liveBytes += found.front().Entry.PartLength;
+        live.push_back(*sound);
+        liveBytes += sound->Entry.PartLength;
         for (std::size_t i = 0; i < segments.size(); ++i)
-            used[i] = used[i] || segments[i] == found.front().From;
+            used[i] = used[i] || segments[i] == sound->From;
     }
     for (const auto& segment : segments)
         allBytes += segment->Bytes();
@@ -105,8 +115,13 @@ void MergeSmallSegments(const std::shared_ptr<const IndexFolder>& folder) {
         }
     }
     SegmentWriter writer(folder);
-    for (const auto& [name, entry] : newest)
-        writer.Copy(*entry.From, entry.Entry, name, entry.Entry.Stamp);
+    for (const auto& [name, entry] : newest) {
+        try {
+            writer.Copy(*entry.From, entry.Entry, name, entry.Entry.Stamp);
+        } catch (const DamagedPart&) {
+            // The part lies past its segment's end: it is made again.
+        }
+    }
     writer.Commit();
     for (const auto& segment : small)
         Remove(*folder, *segment);

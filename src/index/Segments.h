@@ -25,16 +25,18 @@ struct FoundEntry {
 std::vector<FoundEntry> EntriesOf(const Segments& segments, const std::string& name,
                                   const CatalogIdentity& identity);
 
+// Whether an entry's part passes every check (see CatalogPart::Verify).
+bool Sound(const FoundEntry& entry);
+
 // Merges the folder's segments into one when they are more than MaxSegments
 // or hold more bytes that are no longer current than half those that are,
-// keeping the newest current entry of each of `files` (the catalogs of the
-// database directory open as `database`), and removes the segments that hold
-// nothing current. Only one process does so at a time; another finds the
-// folder held and leaves it. Raises IndexNotStored, and ReadingStopped once
-// `stop` turns true.
-void MergeSegments(const std::shared_ptr<const IndexFolder>& folder, int database,
-                   ChangeTimes times, const std::vector<std::string>& files,
-                   const std::atomic<bool>* stop = nullptr);
+// keeping the newest sound entry of each of `files` (the catalogs of the
+// database whose times are `times`) made from the file as it is, and
+// removes the segments that hold nothing current. Only one process does so
+// at a time; another finds the folder held and leaves it. Raises
+// IndexNotStored, and ReadingStopped once `stop` turns true.
+void MergeSegments(const std::shared_ptr<const IndexFolder>& folder, const DatabaseTimes& times,
+                   const std::vector<std::string>& files, const std::atomic<bool>* stop = nullptr);
 inline constexpr std::size_t MaxSegments = 8;
 
 // Merges the small segments scans leave, one each, once there are twice

@@ -38,7 +38,8 @@ struct WrittenCatalogPart::Making {
     std::uint64_t TextCheck = 0;
 };
 
-WrittenCatalogPart::WrittenCatalogPart(ByteOutput& next) : next_(next) {
+WrittenCatalogPart::WrittenCatalogPart(ByteOutput& next)
+    : next_(next), writingBegan_(WallClockNow()) {
     // On a single core the part would take the walk's own time.
     if (CoreCount() < 2)
         return;
@@ -129,7 +130,7 @@ void WrittenCatalogPart::Make() {
 }
 
 void WrittenCatalogPart::Store(const std::string& databasePath, const std::string& fileName,
-                               bool compressed) {
+                               std::optional<std::uint64_t> bytesCheck) {
     if (!thread_.joinable())
         return;
     thread_.join();
@@ -140,19 +141,12 @@ void WrittenCatalogPart::Store(const std::string& databasePath, const std::strin
         const auto directory = DirectoryHandle::Open(RealPath(databasePath));
         if (!directory)
             return;
-        const ChangeTimes times = ChangeTimesOf(directory->Descriptor());
-        const std::int64_t readAt = WallClockNow();
-        const auto identity = CurrentIdentity(directory->Descriptor(), fileName, times);
+        const auto identity = DatabaseTimes(directory->Descriptor()).CurrentIdentity(fileName);
         if (!identity)
             return;
-        // A plain catalog's bytes are the text the part was made from; a
-        // compressed one's are read back.
-        const std::optional<std::uint64_t> check =
-            compressed ? ContentCheckOf(directory->Descriptor(), fileName, *identity)
-                       : std::optional(making.TextCheck);
-        if (!check)
-            return;
-        making.Writer->NamePart(*making.Part, fileName, CatalogStamp{*identity, readAt, *check});
+        making.Writer->NamePart(
+            *making.Part, fileName,
+            CatalogStamp{*identity, writingBegan_, bytesCheck.value_or(making.TextCheck)});
         making.Writer->Commit();
         MergeSmallSegments(making.Folder);
     } catch (...) {

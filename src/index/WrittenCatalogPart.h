@@ -3,9 +3,11 @@
 #include "store/ByteStream.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -30,15 +32,20 @@ public:
     // The text is whole: the part is finished into a new segment of the
     // index of `databasePath` while the catalog is put in place.
     void End(const std::string& databasePath);
-    // The catalog is in place as `fileName` of `databasePath`, compressed or
-    // not: its part goes into the index, stamped with the file as it is.
-    void Store(const std::string& databasePath, const std::string& fileName, bool compressed);
+    // The catalog is in place as `fileName` of `databasePath`: its part goes
+    // into the index, stamped with the check of the bytes put in place,
+    // `bytesCheck` (a compressed catalog's, taken before it was put in place)
+    // or the text's own. The stamp's moment is the writing's beginning, so
+    // the part is trusted for those bytes until the index stamps it anew.
+    void Store(const std::string& databasePath, const std::string& fileName,
+               std::optional<std::uint64_t> bytesCheck = std::nullopt);
 
 private:
     struct Making;
     void Make();
 
     ByteOutput& next_;
+    std::int64_t writingBegan_;
     std::unique_ptr<Making> making_;
     std::thread thread_;
 };

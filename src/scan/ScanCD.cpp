@@ -5,6 +5,7 @@
 #include "common/FormatMessage.h"
 #include "common/Messages.h"
 #include "common/Path.h"
+#include "index/PartTrust.h"
 #include "index/WrittenCatalogPart.h"
 #include "scan/CatalogWriter.h"
 #include "scan/DosAttributes.h"
@@ -93,15 +94,17 @@ ScanResult ScanCD(const OpenDatabase& database, const std::string& inputDir,
         result.Failure = error.what();
         return result;
     }
+    std::optional<std::uint64_t> packedCheck;
     if (access.Compressed()) {
         plain.Finish();
         TemporaryFile packed(access.Path(), target);
         Compress(plain.Path(), packed.Path(), true);
+        packedCheck = BytesCheckOf(packed.Path());
         packed.Commit();
     }
     result.Outcome = ScanOutcome::Written;
     result.CatalogFile = CatalogFileName(disk, access.Compressed());
-    part.Store(access.Path(), result.CatalogFile, access.Compressed());
+    part.Store(access.Path(), result.CatalogFile, packedCheck);
     return result;
 }
 

@@ -83,13 +83,8 @@ void ConvertDirectory(const std::string& path, bool compress, const ConversionPr
             plan.Steps.push_back(
                 {FileName(converted[i]->Keep()), ConvertedName(sources[i], compress), sources[i]});
     }
-    std::vector<std::string> sources, destinations;
-    for (const ConversionStep& step : plan.Steps) {
-        sources.push_back(step.Source);
-        destinations.push_back(step.Destination);
-    }
     if (watcher)
-        watcher->Converting(path, sources);
+        watcher->Converting(path, plan.Steps);
     try {
         WriteJournal(path, plan);
         ApplyConversion(path, plan);
@@ -101,7 +96,7 @@ void ConvertDirectory(const std::string& path, bool compress, const ConversionPr
     RemoveFile(JoinPath(path, JournalName));
     SyncDirectory(path);
     if (watcher)
-        watcher->Converted(path, destinations);
+        watcher->Converted(path, plan.Steps);
 }
 
 } // namespace

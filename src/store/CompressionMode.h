@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ConversionJournal.h"
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -12,15 +14,14 @@ namespace quillory {
 using ConversionProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 // Hears, under the database's exclusive hold, of the catalogs a conversion
-// replaces (file names in the database directory): first while the old
-// files are still there, then once the new ones are in place; nothing more
-// after a failure.
+// replaces (each step's files in the database directory): first while the
+// old files are still there and the new ones are written under their hidden
+// names, then once the new ones are in place; nothing more after a failure.
 class ConversionWatcher {
 public:
     virtual ~ConversionWatcher() = default;
-    virtual void Converting(const std::string& path, const std::vector<std::string>& sources) = 0;
-    virtual void Converted(const std::string& path,
-                           const std::vector<std::string>& destinations) = 0;
+    virtual void Converting(const std::string& path, const std::vector<ConversionStep>& steps) = 0;
+    virtual void Converted(const std::string& path, const std::vector<ConversionStep>& steps) = 0;
 };
 
 // Converts every plain catalog of the database directory `path` to compressed

@@ -2,6 +2,7 @@
 
 #include "common/AsciiUpper.h"
 #include "index/ByteReader.h"
+#include "index/PackedArray.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -72,6 +73,20 @@ TEST(ByteCodeTest, BitsNoCodeBeginsWithAreDamage) {
         ByteCode::CodedStream{std::string_view("\x00", 1), 8}, {}, {}, {"\xff\xff", 16}};
     std::string out(24, '?');
     EXPECT_THROW(read.Decode(streams, out.data()), DamagedPart);
+}
+
+// A column's count is held against the bytes before it is multiplied by its
+// width: a count that would wrap the product around finds no bytes.
+TEST(PackedArrayTest, ACountTheBytesCannotHoldIsDamage) {
+    for (const std::uint64_t count :
+         {std::uint64_t{1} << 59, std::uint64_t{1} << 40, std::uint64_t{9}}) {
+        std::string bytes;
+        AppendVarint(bytes, 0);
+        bytes += static_cast<char>(32); // width
+        bytes += std::string(4, '\0');
+        ByteReader reader(bytes);
+        EXPECT_THROW(PackedArray(reader, static_cast<std::size_t>(count)), DamagedPart) << count;
+    }
 }
 
 } // namespace

@@ -616,6 +616,27 @@ TEST_F(SearchIndexTest, NothingOutsideTheCacheIsChangedAndOnlyTheUsersOwnFolders
     }
 }
 
+TEST_F(SearchIndexTest, AStoppedRunKeepsWhatItMadeAndLeavesNoFileBehind) {
+    for (int disk = 1; disk <= 8; ++disk)
+        WriteCatalog({"Disk", std::to_string(disk)}, 800);
+    for (const bool oneAtATime : {true, false}) {
+        DropIndex(database);
+        std::atomic<bool> stop = false;
+        IndexOptions options;
+        options.OneAtATime = oneAtATime;
+        options.Stop = &stop;
+        options.Progress = [&](std::size_t done, std::size_t) { stop = done >= 3; };
+        const IndexReport report = IndexDatabase(database, options);
+        EXPECT_TRUE(report.Stopped);
+        EXPECT_FALSE(report.Complete());
+        EXPECT_GE(AnsweredFromIndex(), 3u);
+        for (const auto& file : fs::directory_iterator(IndexFolderPath()))
+            EXPECT_FALSE(file.path().filename().string().starts_with(".")) << file.path();
+        EXPECT_TRUE(IndexDatabase(database).Complete());
+        ExpectIndexedEqualsRead(2);
+    }
+}
+
 TEST_F(SearchIndexTest, IndexTellsWhatItCouldNotDo) {
     for (int disk = 1; disk <= 6; ++disk)
         WriteCatalog({"Disk", std::to_string(disk)}, 4000);

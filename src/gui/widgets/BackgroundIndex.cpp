@@ -21,7 +21,10 @@ struct State {
     int Pauses = 0;
     std::thread Work;
     std::atomic<bool> StopFlag = false;
-    std::atomic<bool> Finished = false; // the work ran to its end, not stopped
+    // How the work ended: to its end (Finished), told to stop, or failed (the
+    // database gone or held), which a later search may try again.
+    enum class Outcome { Running, Finished, Stopped, Failed };
+    std::atomic<Outcome> Ended = Outcome::Running;
     std::atomic<std::size_t> Unindexed = 0;
     // For each database, how many catalogs its last whole run left without a
     // part: a search that finds no more than that asks for no new run.
@@ -52,10 +55,10 @@ void Join(bool stop) {
         return;
     state.StopFlag = stop;
     state.Work.join();
-    if (state.Finished && state.Wanted) {
+    if (state.Ended == State::Outcome::Finished && state.Wanted)
         state.LeftWithout[state.Wanted->Path] = state.Unindexed;
+    if (state.Ended != State::Outcome::Stopped)
         state.Wanted.reset();
-    }
 }
 
 void StartWhenIdle() {
@@ -63,7 +66,7 @@ void StartWhenIdle() {
     if (state.Pauses > 0 || !state.Wanted || state.Work.joinable())
         return;
     state.StopFlag = false;
-    state.Finished = false;
+    state.Ended = State::Outcome::Running;
     state.Work = std::thread([database = *state.Wanted, &state] {
         LowestPriority();
         try {
@@ -72,11 +75,9 @@ void StartWhenIdle() {
             options.OneAtATime = true;
             const IndexReport report = IndexDatabase(database, options);
             state.Unindexed = report.Catalogs - report.Indexed;
-            state.Finished = !report.Stopped;
+            state.Ended = report.Stopped ? State::Outcome::Stopped : State::Outcome::Finished;
         } catch (...) {
-            // The database is gone or held: a later search asks again.
-            state.Unindexed = 0;
-            state.Finished = true;
+            state.Ended = State::Outcome::Failed;
         }
     });
 }
@@ -112,7 +113,7 @@ void BackgroundIndex::Stop() {
 
 bool BackgroundIndex::Running() {
     State& state = Shared();
-    if (state.Work.joinable() && state.Finished)
+    if (state.Work.joinable() && state.Ended != State::Outcome::Running)
         Join(false);
     return state.Work.joinable();
 }
