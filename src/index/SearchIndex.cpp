@@ -18,10 +18,7 @@ SearchIndex::SearchIndex(const std::string& databasePath) {
     if (!database_)
         return;
     times_.emplace(database_->Descriptor());
-    for (const std::string& name : folder->SegmentNames()) {
-        if (auto segment = Segment::Open(folder->Descriptor(), name))
-            segments_.push_back(std::move(segment));
-    }
+    segments_ = OpenSegments(*folder);
 }
 
 std::optional<CurrentEntry> SearchIndex::Current(const std::string& fileName) const {

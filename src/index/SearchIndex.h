@@ -4,7 +4,7 @@
 #include "index/CatalogPart.h"
 #include "index/IndexFolder.h"
 #include "index/PartTrust.h"
-#include "index/Segment.h"
+#include "index/Segments.h"
 
 #include <memory>
 #include <optional>
@@ -45,7 +45,7 @@ private:
     bool usable_ = true;
     std::shared_ptr<const DirectoryHandle> database_;
     std::optional<DatabaseTimes> times_;
-    std::vector<std::shared_ptr<const Segment>> segments_;
+    Segments segments_;
 };
 
 } // namespace quillory

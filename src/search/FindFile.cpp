@@ -207,17 +207,15 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
     parts.reserve(jobs.size());
     for (std::size_t i = 0; i < jobs.size(); ++i)
         parts.emplace_back(pages);
-    // Progress is told by one thread at a time; one that finds another
-    // telling goes on, as the next catalog tells it again.
+    // Progress is told for every catalog, by one thread at a time.
     std::mutex progressMutex;
     std::atomic<std::size_t> catalogsRead = 0, matches = 0, fromIndex = 0, missing = 0, byBytes = 0;
     const std::vector<std::uint32_t> keys = RecordTest(criteria).IndexKeys();
     ForEachInParallel(jobs.size(), [&](std::size_t i) {
         const CatalogJob& job = jobs[i];
         if (progress) {
-            const std::unique_lock lock(progressMutex, std::try_to_lock);
-            if (lock)
-                progress({job.Disk.DiskName, catalogsRead, jobs.size(), matches});
+            const std::lock_guard lock(progressMutex);
+            progress({job.Disk.DiskName, catalogsRead, jobs.size(), matches});
         }
         RecordTest test(criteria);
         ResultList& part = parts[i];

@@ -63,8 +63,8 @@ struct SearchCoverage {
 // reading of the catalogs gives. A catalog without one is read in the same
 // run, as it would be without an index; its part is made elsewhere, where
 // nobody waits. A plain catalog is read also when its part would not narrow
-// the search down to a few of its blocks: its text is looked through faster. `coverage`, when
-// given, hears how the catalogs were answered.
+// the search down to a few of its blocks: its text is looked through
+// faster. `coverage`, when given, hears how the catalogs were answered.
 ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
                     const SearchCriteria& criteria, const SearchProgress& progress = {},
                     IndexUse indexUse = IndexUse::UseIndex, SearchCoverage* coverage = nullptr);

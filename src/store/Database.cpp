@@ -14,9 +14,7 @@
 #include "store/TemporaryFile.h"
 
 #include <algorithm>
-#include <cctype>
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,18 +66,18 @@ namespace {
 // letters) rather than the directory read: a database of many catalogs is a
 // long directory, and a plain one has no "VLR_ZIP" in any spelling.
 bool HoldsInAnyCase(int directory, std::string_view name) {
+    // Markers are ASCII: a letter's other case is one bit away, whatever the locale.
     std::string spelling(name);
     std::vector<std::size_t> letters;
     for (std::size_t i = 0; i < spelling.size(); ++i) {
-        if (std::isalpha(static_cast<unsigned char>(spelling[i])))
+        const char lower = static_cast<char>(spelling[i] | 0x20);
+        if (lower >= 'a' && lower <= 'z')
             letters.push_back(i);
     }
     for (std::uint64_t cases = 0; cases < (std::uint64_t{1} << letters.size()); ++cases) {
         for (std::size_t bit = 0; bit < letters.size(); ++bit) {
-            const char c = spelling[letters[bit]];
-            spelling[letters[bit]] =
-                static_cast<char>(cases >> bit & 1 ? std::tolower(static_cast<unsigned char>(c))
-                                                   : std::toupper(static_cast<unsigned char>(c)));
+            char& c = spelling[letters[bit]];
+            c = static_cast<char>(cases >> bit & 1 ? c | 0x20 : c & ~0x20);
         }
         struct stat info {};
         if (::fstatat(directory, spelling.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
@@ -100,17 +98,6 @@ std::optional<bool> MarkedCompressed(const std::string& path) {
     else if (HoldsInAnyCase(directory, PlainMarkerName))
         form = false;
     ::close(directory);
-    return form;
-}
-
-std::optional<bool> MarkedForm(const std::vector<std::string>& entries) {
-    std::optional<bool> form;
-    for (const std::string& name : entries) {
-        if (::strcasecmp(name.c_str(), CompressedMarkerName) == 0)
-            return true;
-        if (::strcasecmp(name.c_str(), PlainMarkerName) == 0)
-            form = false;
-    }
     return form;
 }
 

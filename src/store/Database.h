@@ -32,9 +32,6 @@ std::string DatabasePath(const std::string& databaseDir, std::string_view name);
 // VLR_ZIP is there (any case), plain when only VLR_STD is, nothing without one.
 std::optional<bool> MarkedCompressed(const std::string& path);
 
-// The same from the names of the directory's entries, read already.
-std::optional<bool> MarkedForm(const std::vector<std::string>& entries);
-
 // Writes the marker of the given form into `path`, replacing one of that name,
 // durably.
 void WriteMarker(const std::string& path, bool compressed);

@@ -1,9 +1,5 @@
 #include "store/DatabaseAccess.h"
 
-#include "common/Error.h"
-#include "common/FileSystem.h"
-#include "common/FormatMessage.h"
-#include "common/Messages.h"
 #include "common/Path.h"
 #include "store/ConversionJournal.h"
 #include "store/Database.h"
@@ -29,19 +25,12 @@ DatabaseAccess::DatabaseAccess(const std::string& path, bool unmarkedForm, LockK
         CompleteInterruptedConversion(path_);
         RemoveLeftovers(path_);
     }
-    std::optional<std::vector<std::string>> entries = VisibleEntries(path_);
-    compressed_ = (entries ? MarkedForm(*entries) : std::nullopt).value_or(unmarkedForm);
-    if (entries) {
-        std::erase_if(*entries, [this](const std::string& name) {
-            return !IsCatalogFileName(name, compressed_);
-        });
-        catalogFiles_ = std::move(entries);
-    }
+    compressed_ = MarkedCompressed(path_).value_or(unmarkedForm);
 }
 
 const std::vector<std::string>& DatabaseAccess::CatalogFiles() const {
     if (!catalogFiles_)
-        throw Error(FormatMessage(msg::CannotOpenFile, path_));
+        catalogFiles_ = ListCatalogFiles(path_, compressed_);
     return *catalogFiles_;
 }
 

@@ -27,9 +27,9 @@ public:
     const std::string& Path() const { return path_; }
     bool Compressed() const { return compressed_; }
     // The catalogs of the database in its present form, in the order the file
-    // system lists them: the directory is read once, under the hold, for
-    // the markers and the catalogs alike. Raises Error("Cannot open file
-    // PATH") when it cannot be read.
+    // system lists them: the directory is read once, under the hold, when
+    // they are first asked for. Raises Error("Cannot open file PATH") when it
+    // cannot be read.
     const std::vector<std::string>& CatalogFiles() const;
     // The file of a catalog of the database in its present form.
     std::string CatalogPath(const CatalogName& catalog) const;
@@ -38,7 +38,7 @@ private:
     std::string path_;
     DatabaseLock lock_;
     bool compressed_ = false;
-    std::optional<std::vector<std::string>> catalogFiles_;
+    mutable std::optional<std::vector<std::string>> catalogFiles_;
 };
 
 // Removes the hidden files (".quillory-...") that writers killed while they
