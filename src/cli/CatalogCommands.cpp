@@ -41,7 +41,8 @@ void CatalogsCommand::Run(CommandContext& context, const OpenDatabase& database)
     std::vector<CatalogName> catalogs = ListCatalogNames(database);
     SortCatalogNames(catalogs, NumberColumn, true);
     for (const CatalogName& catalog : catalogs)
-        context.Out << catalog.DiskNumber << '\t' << catalog.DiskName << '\n';
+        context.Out << context.ForOut(catalog.DiskNumber) << '\t' << context.ForOut(catalog.DiskName)
+                    << '\n';
 }
 
 const CommandSyntax& ScanCommand::Syntax() const {
@@ -75,7 +76,7 @@ void ScanCommand::Run(CommandContext& context, const OpenDatabase& database) {
         throw Error(msg::DiskNotAvailable);
     if (result.Outcome == ScanOutcome::WriteFailed)
         throw Error(result.Failure);
-    context.Out << result.CatalogFile << '\n';
+    context.Out << context.ForOut(result.CatalogFile) << '\n';
 }
 
 const CommandSyntax& RenameCatalogCommand::Syntax() const {

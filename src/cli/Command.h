@@ -2,6 +2,7 @@
 
 #include "cli/CommandSyntax.h"
 #include "cli/ParsedArguments.h"
+#include "cli/TerminalText.h"
 
 #include <ostream>
 #include <string>
@@ -10,17 +11,33 @@ namespace quillory {
 
 class SettingsStore;
 
+// Which of the command line's output streams are terminals.
+struct Terminals {
+    bool Out = false;
+    bool Err = false; // then long work shows its progress there
+};
+
 // What every verb of quillory-cli gets: its arguments read by its syntax, the
 // database root given by --root (empty when none), the settings store, the
-// two output streams, and whether standard error is a terminal (then long
-// work shows its progress there).
+// two output streams, and which of them are terminals.
 struct CommandContext {
     ParsedArguments Arguments;
     std::string Root;
     SettingsStore& Store;
     std::ostream& Out;
     std::ostream& Err;
-    bool ErrIsTerminal = false;
+    Terminals Terminal;
+
+    // A name or message as it may be written to standard output or standard
+    // error: with its control characters escaped where that is a terminal,
+    // byte for byte where it is a file or a pipe.
+    std::string ForOut(std::string_view text) const { return Shown(text, Terminal.Out); }
+    std::string ForErr(std::string_view text) const { return Shown(text, Terminal.Err); }
+
+private:
+    static std::string Shown(std::string_view text, bool terminal) {
+        return terminal ? TerminalText(text) : std::string(text);
+    }
 };
 
 // Exit statuses: 0 success, 1 a failure with its message on standard error,

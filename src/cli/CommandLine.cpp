@@ -6,6 +6,7 @@
 #include "cli/SearchCommands.h"
 #include "cli/SettingsCommand.h"
 #include "cli/StreamOutput.h"
+#include "cli/TerminalText.h"
 #include "cli/Usage.h"
 #include "cli/UsageError.h"
 #include "common/FormatMessage.h"
@@ -60,10 +61,11 @@ Command* CommandNamed(const Commands& commands, const std::string& name) {
 // that holds its database.
 class LockNotice {
 public:
-    explicit LockNotice(std::ostream& err) : before_(CurrentLockWaiting()) {
+    explicit LockNotice(const CommandContext& context) : before_(CurrentLockWaiting()) {
         LockWaiting waiting = before_;
-        waiting.Waiting = [&err](const std::string& database) {
-            err << FormatMessage(msg::WaitingForDatabase, database) << '\n' << std::flush;
+        waiting.Waiting = [&context](const std::string& database) {
+            context.Err << context.ForErr(FormatMessage(msg::WaitingForDatabase, database)) << '\n'
+                        << std::flush;
         };
         SetLockWaiting(std::move(waiting));
     }
@@ -107,7 +109,11 @@ ProgramOptions ReadProgramOptions(const std::vector<std::string>& arguments) {
 } // namespace
 
 int RunCommandLine(const std::vector<std::string>& arguments, SettingsStore& store,
-                   std::ostream& out, std::ostream& err, bool errIsTerminal) {
+                   std::ostream& out, std::ostream& err, Terminals terminals) {
+    // Every message names what it is about, and names can hold anything.
+    const auto say = [&err, terminals](const std::string& message) {
+        err << (terminals.Err ? TerminalText(message) : message) << '\n';
+    };
     const Commands commands = AllCommands();
     std::string verbName;    // once the program's options are read
     Command* verb = nullptr; // once the verb is known
@@ -129,30 +135,28 @@ int RunCommandLine(const std::vector<std::string>& arguments, SettingsStore& sto
                 store,
                 out,
                 err,
-                errIsTerminal};
+                terminals};
             if (context.Arguments.HelpAsked()) {
                 WriteVerbUsage(out, verb->Syntax());
             } else {
-                const LockNotice notice(err);
+                const LockNotice notice(context);
                 verb->Execute(context);
             }
         }
         CheckWritten(out.flush());
         return ExitSuccess;
     } catch (const UsageError& error) {
-        err << (verbName.empty() ? FormatMessage(msg::WrongUsage, error.what())
-                                 : FormatMessage(msg::WrongVerbUsage, {verbName, error.what()}))
-            << '\n';
+        say(verbName.empty() ? FormatMessage(msg::WrongUsage, error.what())
+                             : FormatMessage(msg::WrongVerbUsage, {verbName, error.what()}));
         verb ? WriteVerbUsage(err, verb->Syntax()) : WriteUsage(err, commands);
         return ExitUsage;
     } catch (const SettingError& error) {
         // The window's text alone does not tell which file or value is wrong.
-        err << FormatMessage(msg::BadSettingIn,
-                             {store.Location(), error.Name(), WithFullStop(error.what())})
-            << '\n';
+        say(FormatMessage(msg::BadSettingIn,
+                          {store.Location(), error.Name(), WithFullStop(error.what())}));
         return ExitFailure;
     } catch (const std::exception& error) {
-        err << WithFullStop(error.what()) << '\n';
+        say(WithFullStop(error.what()));
         return ExitFailure;
     }
 }

@@ -1,5 +1,7 @@
 #include "cli/ProgressLine.h"
 
+#include "cli/TerminalText.h"
+
 namespace quillory {
 
 namespace {
@@ -10,7 +12,7 @@ constexpr char ClearLine[] = "\r\x1b[K";
 } // namespace
 
 ProgressLine::ProgressLine(const CommandContext& context)
-    : err_(context.Err), terminal_(context.ErrIsTerminal) {}
+    : err_(context.Err), terminal_(context.Terminal.Err) {}
 
 ProgressLine::~ProgressLine() {
     if (shown_)
@@ -20,7 +22,7 @@ ProgressLine::~ProgressLine() {
 void ProgressLine::Show(const std::string& text) {
     if (!terminal_)
         return;
-    err_ << ClearLine << text << std::flush;
+    err_ << ClearLine << TerminalText(text) << std::flush;
     shown_ = true;
 }
 

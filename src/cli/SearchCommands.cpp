@@ -23,6 +23,7 @@ namespace {
 
 const Option OutputOption{.Name = "--output", .Value = "FILE"};
 const Option NoIndexOption{.Name = "--no-index"};
+const Option KeepGoingOption{.Name = "--keep-going"};
 
 // "D/M/YYYY" with an optional " hh:mm:ss"; `defaultTime` stands in for a
 // missing time.
@@ -48,40 +49,54 @@ std::string ShellWord(const std::string& text) {
 
 // The search of `scope`, with the catalogs read of all and the matches so far
 // as its progress. When most catalogs had to be read whole for want of an
-// index, standard error says how to make it.
+// index, standard error says how to make it. With --keep-going, each catalog
+// passed over is told there, one line each, and `coverage` keeps them.
 ResultList Search(CommandContext& context, const OpenDatabase& database, const CatalogScope& scope,
-                  const SearchCriteria& criteria) {
-    ProgressLine progress(context);
-    const IndexUse indexUse =
-        context.Arguments.Has(NoIndexOption.Name) ? IndexUse::ReadCatalogs : IndexUse::UseIndex;
-    SearchCoverage coverage;
-    ResultList results = FindFile(
-        database, scope, criteria,
-        [&progress](const SearchStep& step) {
-            if (!progress.Due())
-                return;
-            progress.Show(
-                FormatMessage(msg::ProgressCatalogsRead,
-                              {std::to_string(step.CatalogsRead), std::to_string(step.CatalogCount),
-                               std::to_string(step.Matches)}));
-        },
-        indexUse, &coverage);
+                  const SearchCriteria& criteria, SearchCoverage& coverage) {
+    const SearchOptions options{
+        .Index = context.Arguments.Has(NoIndexOption.Name) ? IndexUse::ReadCatalogs
+                                                           : IndexUse::UseIndex,
+        .KeepGoing = context.Arguments.Has(KeepGoingOption.Name)};
+    ResultList results;
+    {
+        ProgressLine progress(context);
+        results = FindFile(
+            database, scope, criteria,
+            [&progress](const SearchStep& step) {
+                if (!progress.Due())
+                    return;
+                progress.Show(FormatMessage(msg::ProgressCatalogsRead,
+                                            {std::to_string(step.CatalogsRead),
+                                             std::to_string(step.CatalogCount),
+                                             std::to_string(step.Matches)}));
+            },
+            options, &coverage);
+    }
+    for (const std::string& passedOver : coverage.PassedOver)
+        context.Err << context.ForErr(WithFullStop(passedOver)) << '\n';
     if (coverage.IndexUsable && coverage.WithoutPart > coverage.FromIndex) {
         const std::string name = context.Arguments.Value(DatabaseOption.Name);
-        context.Err << FormatMessage(msg::IndexHint, {name, ShellWord(name)}) << '\n';
+        context.Err << context.ForErr(FormatMessage(msg::IndexHint, {name, ShellWord(name)}))
+                    << '\n';
     }
     return results;
 }
 
-// Writes each row as its CSV line to --output FILE, or to standard output.
-void WriteRows(const ResultList& results, CommandContext& context) {
+// Writes each row as its CSV line to --output FILE, or to standard output;
+// then fails when the search passed over catalogs it could not read.
+void WriteRows(const ResultList& results, const SearchCoverage& coverage,
+               CommandContext& context) {
     const ResultListRows rows(results);
     if (context.Arguments.Has(OutputOption.Name)) {
         ExportCsv(rows, results.Size(), context.Arguments.Value(OutputOption.Name));
-        return;
+    } else {
+        StreamOutput output(context.Out, context.Terminal.Out);
+        WriteCsv(rows, results.Size(), output);
+        output.Finish();
     }
-    StreamOutput output(context.Out);
-    WriteCsv(rows, results.Size(), output);
+    if (!coverage.PassedOver.empty())
+        throw Error(FormatMessage(msg::CatalogsPassedOver, {std::to_string(coverage.PassedOver.size()),
+                                                            std::to_string(coverage.Catalogs)}));
 }
 
 } // namespace
@@ -100,7 +115,8 @@ const CommandSyntax& FindCommand::Syntax() const {
                     {.Name = "--sort", .Choices = {"name", "dir", "disk", "id", "size", "date"}},
                     {.Name = "--reverse"},
                     OutputOption,
-                    NoIndexOption}};
+                    NoIndexOption,
+                    KeepGoingOption}};
     return syntax;
 }
 
@@ -126,13 +142,14 @@ void FindCommand::Run(CommandContext& context, const OpenDatabase& database) {
     form.End = arguments.Has("--to") ? ParseBound(arguments.Value("--to"), "23:59:59")
                                      : mjd(31, 12, 9999) + 1;
 
+    SearchCoverage coverage;
     ResultList results =
-        Search(context, database, CatalogScope::EveryCatalog(), BuildCriteria(form));
+        Search(context, database, CatalogScope::EveryCatalog(), BuildCriteria(form), coverage);
     const std::string sort = arguments.Value("--sort", "name");
     const bool reverse = arguments.Has("--reverse");
     if (sort != "name" || reverse)
         results.Sort(sortKeys.at(sort), !reverse);
-    WriteRows(results, context);
+    WriteRows(results, coverage, context);
 }
 
 const CommandSyntax& ListCommand::Syntax() const {
@@ -143,7 +160,8 @@ const CommandSyntax& ListCommand::Syntax() const {
                     {.Name = "--number", .Value = "K", .Required = true},
                     {.Name = "--name", .Value = "DISK"},
                     OutputOption,
-                    NoIndexOption}};
+                    NoIndexOption,
+                    KeepGoingOption}};
     return syntax;
 }
 
@@ -161,8 +179,10 @@ void ListCommand::Run(CommandContext& context, const OpenDatabase& database) {
         throw Error(FormatMessage(msg::NoCatalogNumbered, number));
     if (matching.size() > 1)
         throw Error(FormatMessage(msg::SeveralCatalogsNumbered, number));
-    WriteRows(Search(context, database, CatalogScope::OneCatalog(matching[0]), SearchCriteria()),
-              context);
+    SearchCoverage coverage;
+    const ResultList results = Search(context, database, CatalogScope::OneCatalog(matching[0]),
+                                      SearchCriteria(), coverage);
+    WriteRows(results, coverage, context);
 }
 
 const CommandSyntax& IndexCommand::Syntax() const {
@@ -192,7 +212,7 @@ void IndexCommand::Run(CommandContext& context, const OpenDatabase& database) {
     // Each catalog left without a part is told; the last line says why the
     // command failed.
     for (const std::string& problem : report.Problems)
-        context.Err << WithFullStop(problem) << '\n';
+        context.Err << context.ForErr(WithFullStop(problem)) << '\n';
     if (!report.StoreFailure.empty())
         throw Error(report.StoreFailure);
     if (!report.Complete())

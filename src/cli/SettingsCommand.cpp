@@ -23,8 +23,8 @@ void SettingsCommand::Execute(CommandContext& context) {
         widths += separator + std::to_string(settings.PrintCols[i]);
         flags += separator + std::string(settings.PrintColsEnabled[i] ? "1" : "0");
     }
-    context.Out << "InputDir\t" << settings.InputDir << '\n'
-                << "DatabaseDir\t" << settings.DatabaseDir << '\n'
+    context.Out << "InputDir\t" << context.ForOut(settings.InputDir) << '\n'
+                << "DatabaseDir\t" << context.ForOut(settings.DatabaseDir) << '\n'
                 << "PrintCols\t" << widths << '\n'
                 << "PrintColsEnabled\t" << flags << '\n';
 }

@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     // Locale-aware comparisons follow the user's environment, as in the desktop program.
     std::setlocale(LC_ALL, "");
     quillory::QtSettingsStore store;
-    return quillory::RunCommandLine({argv + 1, argv + argc}, store, std::cout, std::cerr,
-                                    ::isatty(STDERR_FILENO) == 1);
+    return quillory::RunCommandLine(
+        {argv + 1, argv + argc}, store, std::cout, std::cerr,
+        {.Out = ::isatty(STDOUT_FILENO) == 1, .Err = ::isatty(STDERR_FILENO) == 1});
 }

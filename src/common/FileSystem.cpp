@@ -28,6 +28,27 @@ std::optional<std::vector<std::string>> VisibleEntries(const std::string& direct
     return names;
 }
 
+std::optional<std::vector<std::string>> VisibleFiles(const std::string& directory) {
+    DIR* dir = ::opendir(directory.c_str());
+    if (!dir)
+        return std::nullopt;
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        bool regular = entry->d_type == DT_REG;
+        // A link, or a file system that does not tell the type, is asked.
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            regular = ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+        }
+        if (regular)
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
 std::vector<std::string> AllEntries(const std::string& directory) {
     std::vector<std::string> names;
     if (DIR* dir = ::opendir(directory.c_str())) {

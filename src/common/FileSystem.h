@@ -14,6 +14,12 @@ bool IsDirectory(const std::string& path);
 // order the file system lists them; nothing when it cannot be read.
 std::optional<std::vector<std::string>> VisibleEntries(const std::string& directory);
 
+// The visible entries of `directory` that are regular files (through a
+// symbolic link too), in the order the file system lists them; nothing when
+// it cannot be read. The listing's own type of each entry decides, so most
+// cost no further call; pipes, sockets, devices and directories are left out.
+std::optional<std::vector<std::string>> VisibleFiles(const std::string& directory);
+
 // Every entry of `directory` but "." and "..", hidden ones included; nothing
 // when it cannot be read.
 std::vector<std::string> AllEntries(const std::string& directory);

@@ -22,6 +22,9 @@ inline constexpr char CannotCreateFile[] = "Cannot create file %s";
 inline constexpr char CannotReadFile[] = "Cannot read file %s";
 inline constexpr char CannotWriteFile[] = "Cannot write file %s";
 inline constexpr char CannotDeleteFile[] = "Cannot delete file %s";
+// A catalog that failed, told by its file name, then the cause (the codec's
+// own text, which names no file): "Backup!3.txt.bz2: BZ_DATA_ERROR".
+inline constexpr char CatalogProblem[] = "%s: %s";
 // Followed by ": " and the system's reason, as in ": Too many open files".
 inline constexpr char CannotReadDirectory[] = "Cannot read the directory %s";
 inline constexpr char Bzip2IoError[] = "bzip2: I/O error";
@@ -98,9 +101,11 @@ inline constexpr char WaitingForDatabase[] =
     "quillory-cli: waiting for another command to finish with the database %s";
 // A standard output that refuses what is written (a full disk).
 inline constexpr char CannotWriteStandardOutput[] = "Cannot write standard output: %s";
+// A search that kept going past catalogs it could not read, each told before.
+inline constexpr char CatalogsPassedOver[] = "%s of %s catalogs could not be read and were passed over";
 
-// The search index. A catalog without a part is told by its file name, then
-// why; the index folder by its path.
+// The search index. A catalog without a part is told as a CatalogProblem; the
+// index folder by its path.
 inline constexpr char NoCacheFolder[] =
     "There is no cache folder for the search index: set HOME or XDG_CACHE_HOME";
 inline constexpr char IndexFolderNotOwn[] =
@@ -110,7 +115,6 @@ inline constexpr char IndexFolderUnusable[] = "The search index cannot be kept i
 inline constexpr char IndexFolderOfAnother[] =
     "The search index folder %s is kept for another database";
 inline constexpr char IndexNotRemoved[] = "The search index %s could not be removed: %s";
-inline constexpr char CatalogNotIndexed[] = "%s: %s";
 inline constexpr char CatalogTooOddForIndex[] =
     "too large or too odd for the search index; searches read it whole";
 inline constexpr char CatalogChangedWhileIndexed[] =

@@ -80,7 +80,7 @@ struct Run {
         return StoreFailed || (Options.Stop && Options.Stop->load(std::memory_order_relaxed));
     }
     void Problem(std::size_t catalog, const std::string& name, const std::string& why) {
-        Problems[catalog] = FormatMessage(msg::CatalogNotIndexed, {name, why});
+        Problems[catalog] = FormatMessage(msg::CatalogProblem, {name, why});
     }
     void Failed(const IndexNotStored& failure) {
         const std::lock_guard lock(Mutex);

@@ -1,6 +1,9 @@
 #include "search/FindFile.h"
 
 #include "common/AsciiUpper.h"
+#include "common/Error.h"
+#include "common/FormatMessage.h"
+#include "common/Messages.h"
 #include "common/IntegerConversion.h"
 #include "common/Parallel.h"
 #include "common/Path.h"
@@ -9,6 +12,7 @@
 #include "search/Bmh.h"
 #include "search/CandidateFilter.h"
 #include "search/DayNumber.h"
+#include "store/BZip2.h"
 #include "store/CatalogName.h"
 #include "store/CatalogReader.h"
 #include "store/DatabaseAccess.h"
@@ -29,6 +33,7 @@ constexpr std::size_t MostBlocksOfPlain = 4;
 struct CatalogJob {
     std::string FileName;
     CatalogName Disk;
+    std::string Failure; // why the catalog is passed over unread, when it is
 };
 
 // The test every record meets; one per searching thread, as it keeps a buffer.
@@ -105,9 +110,11 @@ private:
     std::string upper_;
 };
 
-// The catalogs to read, after the tests on their file names.
+// The catalogs to read, after the tests on their file names. A disk number
+// that is not an integer fails the number test's catalog, which a search
+// that keeps going passes over.
 std::vector<CatalogJob> ChooseCatalogs(const DatabaseAccess& database, const CatalogScope& scope,
-                                       const SearchCriteria& criteria) {
+                                       const SearchCriteria& criteria, bool keepGoing) {
     const bool compressed = database.Compressed();
     const std::vector<std::string> only =
         scope.Only ? std::vector<std::string>{CatalogFileName(*scope.Only, compressed)}
@@ -119,10 +126,17 @@ std::vector<CatalogJob> ChooseCatalogs(const DatabaseAccess& database, const Cat
         if (criteria.UseDiskName && criteria.DiskNamePattern != "*" &&
             AsciiUpper(disk.DiskName).find(criteria.DiskNamePattern) == std::string::npos)
             continue;
-        if (criteria.UseDiskNumber && criteria.DiskNumber != -1 &&
-            StrToInt(disk.DiskNumber) != criteria.DiskNumber)
-            continue;
-        jobs.push_back({file, std::move(disk)});
+        std::string failure;
+        try {
+            if (criteria.UseDiskNumber && criteria.DiskNumber != -1 &&
+                StrToInt(disk.DiskNumber) != criteria.DiskNumber)
+                continue;
+        } catch (const Error& error) {
+            if (!keepGoing)
+                throw;
+            failure = error.what();
+        }
+        jobs.push_back({file, std::move(disk), std::move(failure)});
     }
     return jobs;
 }
@@ -190,17 +204,23 @@ void ReadWhole(const DatabaseAccess& database, const CatalogJob& job,
     }
 }
 
+// What a search tells of a catalog that failed: its file name, then why.
+std::string CatalogFailure(const CatalogJob& job, const char* cause) {
+    return FormatMessage(msg::CatalogProblem, {job.FileName, cause});
+}
+
 // Reads the catalogs of `scope`, each into a part of its own, holding the
 // database shared for the reading only. Catalogs are answered from the
 // search index where it can; the others are read, and nothing waits for
 // their parts to be made.
 std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogScope& scope,
                                     const SearchCriteria& criteria, const SearchProgress& progress,
-                                    IndexUse indexUse, SearchCoverage& coverage) {
+                                    const SearchOptions& options, SearchCoverage& coverage) {
     const DatabaseAccess access(database, LockKind::Shared);
-    const std::vector<CatalogJob> jobs = ChooseCatalogs(access, scope, criteria);
-    const std::optional<SearchIndex> index =
-        indexUse == IndexUse::UseIndex ? std::optional<SearchIndex>(access.Path()) : std::nullopt;
+    const std::vector<CatalogJob> jobs = ChooseCatalogs(access, scope, criteria, options.KeepGoing);
+    const std::optional<SearchIndex> index = options.Index == IndexUse::UseIndex
+                                                 ? std::optional<SearchIndex>(access.Path())
+                                                 : std::nullopt;
     coverage.IndexUsable = index && index->Usable();
     const auto pages = std::make_shared<ResultPages>();
     std::vector<ResultList> parts;
@@ -210,6 +230,7 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
     // Progress is told for every catalog, by one thread at a time.
     std::mutex progressMutex;
     std::atomic<std::size_t> catalogsRead = 0, matches = 0, fromIndex = 0, missing = 0, byBytes = 0;
+    std::vector<std::string> failures(jobs.size());
     const std::vector<std::uint32_t> keys = RecordTest(criteria).IndexKeys();
     ForEachInParallel(jobs.size(), [&](std::size_t i) {
         const CatalogJob& job = jobs[i];
@@ -225,23 +246,41 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
                 part.Append(record.Name(), record.Directory(), record.Size(), record.Date(),
                             record.Time());
         };
-        const PartAnswer answer =
-            index ? SearchPart(*index, job, access.Compressed(), keys, test, keep, part)
-                  : PartAnswer::Passed;
-        if (answer == PartAnswer::Answered || answer == PartAnswer::AnsweredByBytes)
-            ++fromIndex;
-        else
-            ReadWhole(access, job, criteria, test, keep);
-        if (answer == PartAnswer::AnsweredByBytes)
-            ++byBytes;
-        if (answer == PartAnswer::Missing)
-            ++missing;
+        try {
+            if (!job.Failure.empty())
+                throw Error(job.Failure);
+            const PartAnswer answer =
+                index ? SearchPart(*index, job, access.Compressed(), keys, test, keep, part)
+                      : PartAnswer::Passed;
+            if (answer == PartAnswer::Answered || answer == PartAnswer::AnsweredByBytes)
+                ++fromIndex;
+            else
+                ReadWhole(access, job, criteria, test, keep);
+            if (answer == PartAnswer::AnsweredByBytes)
+                ++byBytes;
+            if (answer == PartAnswer::Missing)
+                ++missing;
+        } catch (const Error& error) {
+            // The codec's own text does not say which catalog it was reading.
+            const bool codec = dynamic_cast<const CodecError*>(&error) != nullptr;
+            if (!options.KeepGoing && !codec)
+                throw;
+            if (!options.KeepGoing)
+                throw Error(CatalogFailure(job, error.what()));
+            failures[i] = CatalogFailure(job, error.what());
+            part = ResultList(pages);
+        }
         matches += part.Size();
         ++catalogsRead;
     });
     coverage.FromIndex = fromIndex;
     coverage.WithoutPart = missing;
     coverage.CheckedByBytes = byBytes;
+    coverage.Catalogs = jobs.size();
+    for (std::string& failure : failures) {
+        if (!failure.empty())
+            coverage.PassedOver.push_back(std::move(failure));
+    }
     return parts;
 }
 
@@ -249,10 +288,10 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
 
 ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
                     const SearchCriteria& criteria, const SearchProgress& progress,
-                    IndexUse indexUse, SearchCoverage* coverage) {
+                    const SearchOptions& options, SearchCoverage* coverage) {
     SearchCoverage counted;
     std::vector<ResultList> parts =
-        ReadMatches(database, scope, criteria, progress, indexUse, counted);
+        ReadMatches(database, scope, criteria, progress, options, counted);
     if (coverage)
         *coverage = counted;
     ResultList results;

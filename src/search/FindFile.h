@@ -8,7 +8,9 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillory {
 
@@ -35,15 +37,26 @@ using SearchProgress = std::function<void(const SearchStep& step)>;
 // Whether a search may answer from the search index, or must read every catalog.
 enum class IndexUse { UseIndex, ReadCatalogs };
 
+// How a search runs: through the index or not, and whether a catalog that
+// cannot be read stops it (as in the windows) or is passed over.
+struct SearchOptions {
+    IndexUse Index = IndexUse::UseIndex;
+    bool KeepGoing = false;
+};
+
 // How a search's catalogs were answered: from the index (some of them only
 // once their bytes were found unchanged, as they had changed lately), or read
 // whole for want of a current part (the others were read as that was
-// faster); and whether an index could be kept for the database at all.
+// faster); whether an index could be kept for the database at all; and, for
+// a search that keeps going, each catalog passed over as "FILE: cause", in
+// the order the catalogs are listed.
 struct SearchCoverage {
     std::size_t FromIndex = 0;
     std::size_t CheckedByBytes = 0;
     std::size_t WithoutPart = 0;
     bool IndexUsable = false;
+    std::vector<std::string> PassedOver;
+    std::size_t Catalogs = 0; // the catalogs the search chose
 };
 
 // Searches the catalogs of `scope` in the open database and returns the
@@ -55,7 +68,11 @@ struct SearchCoverage {
 // entries are gathered in catalog order, so the list equals that of a
 // one-at-a-time run. A catalog that cannot be read, a disk number that is not
 // an integer while the number test is on, or a date or time that does not
-// convert while the date test is on stops the run with its Error.
+// convert while the date test is on stops the run with its Error; a failure
+// of the codec is told after the catalog's file name ("Backup!3.txt.bz2:
+// BZ_DATA_ERROR"), as its own text does not say which catalog it was. A
+// search that keeps going passes over such a catalog, with none of its
+// records, and goes on with the others.
 //
 // A catalog with a current part in the search index is answered from it: a
 // text of three bytes or more picks the blocks holding all its trigrams, and
@@ -67,6 +84,6 @@ struct SearchCoverage {
 // faster. `coverage`, when given, hears how the catalogs were answered.
 ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
                     const SearchCriteria& criteria, const SearchProgress& progress = {},
-                    IndexUse indexUse = IndexUse::UseIndex, SearchCoverage* coverage = nullptr);
+                    const SearchOptions& options = {}, SearchCoverage* coverage = nullptr);
 
 } // namespace quillory

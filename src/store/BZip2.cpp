@@ -15,7 +15,7 @@ namespace {
 
 void WriteAll(ByteOutput& destination, const char* data, std::size_t count) {
     if (destination.Write(data, count) != count)
-        throw Error(msg::Bzip2IoError);
+        throw CodecError(msg::Bzip2IoError);
 }
 
 // Runs `loop`, then `end` whatever happened; an error of `end` wins over one
@@ -74,25 +74,25 @@ int TBZip2::CheckResult(int result) {
     case BZ_STREAM_END:
         return result;
     case BZ_SEQUENCE_ERROR:
-        throw Error("BZ_SEQUENCE_ERROR");
+        throw CodecError("BZ_SEQUENCE_ERROR");
     case BZ_PARAM_ERROR:
-        throw Error("BZ_PARAM_ERROR");
+        throw CodecError("BZ_PARAM_ERROR");
     case BZ_MEM_ERROR:
-        throw Error("BZ_MEM_ERROR");
+        throw CodecError("BZ_MEM_ERROR");
     case BZ_DATA_ERROR:
-        throw Error("BZ_DATA_ERROR");
+        throw CodecError("BZ_DATA_ERROR");
     case BZ_DATA_ERROR_MAGIC:
-        throw Error("BZ_DATA_ERROR_MAGIC");
+        throw CodecError("BZ_DATA_ERROR_MAGIC");
     case BZ_IO_ERROR:
-        throw Error("BZ_IO_ERROR");
+        throw CodecError("BZ_IO_ERROR");
     case BZ_UNEXPECTED_EOF:
-        throw Error("BZ_UNEXPECTED_EOF");
+        throw CodecError("BZ_UNEXPECTED_EOF");
     case BZ_OUTBUFF_FULL:
-        throw Error("BZ_OUTBUFF_FULL");
+        throw CodecError("BZ_OUTBUFF_FULL");
     case BZ_CONFIG_ERROR:
-        throw Error("BZ_CONFIG_ERROR");
+        throw CodecError("BZ_CONFIG_ERROR");
     default:
-        throw Error("BZ_UNKNOWN_ERROR");
+        throw CodecError("BZ_UNKNOWN_ERROR");
     }
 }
 
@@ -119,7 +119,7 @@ void TBZip2::CompressLoop(ByteInput& source, ByteOutput& destination, std::int64
         // A source that ends before its size (it shrank while being read) would
         // give a stream of less than the file: that is a failed read.
         if (got == 0)
-            throw Error(msg::Bzip2IoError);
+            throw CodecError(msg::Bzip2IoError);
         position += static_cast<std::int64_t>(got);
         stream_.next_in = input.data();
         stream_.avail_in = static_cast<unsigned>(got);
@@ -200,7 +200,7 @@ void Compress(const std::string& source, const std::string& destination, bool co
         codec.DecompressStream(input, output);
     input.Close();
     if (!output.Close())
-        throw Error(msg::Bzip2IoError);
+        throw CodecError(msg::Bzip2IoError);
 }
 
 } // namespace quillory

@@ -2,12 +2,22 @@
 
 #include "store/ByteStream.h"
 
+#include "common/Error.h"
+
 #include <bzlib.h>
 #include <cstdint>
 #include <span>
 #include <string>
 
 namespace quillory {
+
+// A failure of the codec itself, with the codec's own text ("BZ_DATA_ERROR",
+// "bzip2: I/O error"). The codec does not know which file it works on: its
+// caller, who does, names it.
+class CodecError : public Error {
+public:
+    using Error::Error;
+};
 
 // Drives libbz2's streaming interface between two byte streams. Each operation
 // works with two buffers of BufferSizeKB kilobytes of its own, so memory stays
@@ -29,7 +39,7 @@ public:
     // once what came before it has been written. An empty source writes nothing.
     void DecompressStream(ByteInput& source, ByteOutput& destination);
 
-    // Returns a libbz2 result of 0 to 4 unchanged and raises Error with the
+    // Returns a libbz2 result of 0 to 4 unchanged and raises CodecError with the
     // result's name ("BZ_DATA_ERROR", ...) for any other.
     static int CheckResult(int result);
 

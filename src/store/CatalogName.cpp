@@ -80,7 +80,7 @@ bool IsCatalogFileName(std::string_view fileName, bool compressed) {
 }
 
 std::vector<std::string> ListCatalogFiles(const std::string& directory, bool compressed) {
-    auto entries = VisibleEntries(directory);
+    auto entries = VisibleFiles(directory);
     if (!entries)
         throw Error(FormatMessage(msg::CannotOpenFile, directory));
     std::erase_if(*entries, [compressed](const std::string& name) {

@@ -53,8 +53,10 @@ std::string CatalogPattern(bool compressed);
 // name (not beginning with ".") ending in the form's extension.
 bool IsCatalogFileName(std::string_view fileName, bool compressed);
 
-// The catalogs of `directory`, in the order the file system lists them. Raises
-// Error when the directory cannot be read.
+// The catalogs of `directory`, in the order the file system lists them: the
+// regular files with a catalog's name. Anything else so named (a pipe, a
+// directory) is no catalog, as opening or reading it could block or fail
+// every search. Raises Error when the directory cannot be read.
 std::vector<std::string> ListCatalogFiles(const std::string& directory, bool compressed);
 
 // "VLR_ZIP" when compressed, else "VLR_STD".

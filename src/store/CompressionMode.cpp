@@ -1,6 +1,9 @@
 #include "store/CompressionMode.h"
 
+#include "common/Error.h"
 #include "common/FileOperations.h"
+#include "common/FormatMessage.h"
+#include "common/Messages.h"
 #include "common/Parallel.h"
 #include "common/Path.h"
 #include "store/BZip2.h"
@@ -30,7 +33,8 @@ std::string ConvertedName(const std::string& name, bool compress) {
 }
 
 // Writes every catalog of the other form into a hidden file of its own, on
-// every core, each flushed to stable storage. The files go with the returned
+// every core, each flushed to stable storage. A failure of the codec is told
+// after the catalog's file name. The files go with the returned
 // objects unless they are kept.
 std::vector<std::unique_ptr<TemporaryFile>> WriteConverted(const std::string& path,
                                                            const std::vector<std::string>& sources,
@@ -42,7 +46,12 @@ std::vector<std::unique_ptr<TemporaryFile>> WriteConverted(const std::string& pa
     ForEachInParallel(sources.size(), [&](std::size_t i) {
         auto file = std::make_unique<TemporaryFile>(
             path, JoinPath(path, ConvertedName(sources[i], compress)));
-        Compress(JoinPath(path, sources[i]), file->Path(), compress);
+        try {
+            Compress(JoinPath(path, sources[i]), file->Path(), compress);
+        } catch (const CodecError& error) {
+            // The codec's text alone does not tell which catalog failed.
+            throw Error(FormatMessage(msg::CatalogProblem, {sources[i], error.what()}));
+        }
         file->Finish();
         const std::lock_guard lock(mutex);
         converted[i] = std::move(file);

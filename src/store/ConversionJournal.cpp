@@ -7,11 +7,10 @@
 #include "common/Path.h"
 #include "store/CatalogName.h"
 #include "store/Database.h"
+#include "store/FileStream.h"
 #include "store/TemporaryFile.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 
 namespace quillory {
@@ -57,11 +56,15 @@ void WriteJournal(const std::string& directory, const ConversionPlan& plan) {
 }
 
 std::optional<ConversionPlan> ReadJournal(const std::string& directory) {
-    std::ifstream file(JoinPath(directory, JournalName), std::ios::binary);
-    if (!file)
+    std::string text;
+    try {
+        FileInput file(JoinPath(directory, JournalName));
+        char buffer[16 * 1024];
+        while (const std::size_t got = file.Read(buffer, sizeof buffer))
+            text.append(buffer, got);
+    } catch (const Error&) {
         return std::nullopt;
-    const std::string text((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
+    }
     std::vector<std::string> fields;
     for (std::size_t start = 0, end; (end = text.find('\0', start)) != std::string::npos;
          start = end + 1)

@@ -14,7 +14,12 @@
 namespace quillory {
 
 FileInput::FileInput(const std::string& path)
-    : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)) {
+    // Opening without waiting, then looking at what was opened, is what keeps
+    // a pipe put in a file's place from blocking for ever.
+    struct stat info {};
+    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)))
+        Close();
     if (fd_ < 0)
         throw Error(FormatMessage(msg::CannotOpenFile, path));
 }

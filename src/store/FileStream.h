@@ -6,8 +6,9 @@
 
 namespace quillory {
 
-// A file opened for reading. Raises Error("Cannot open file PATH") when it
-// cannot be opened.
+// A regular file opened for reading. Raises Error("Cannot open file PATH")
+// when it cannot be opened or is something else (a pipe, a directory, a
+// device), which is never opened in a way that can block.
 class FileInput final : public ByteInput {
 public:
     explicit FileInput(const std::string& path);

@@ -90,7 +90,7 @@ protected:
     TempDir temp;
     std::string root = temp.File("root");
     std::string settingsFile = temp.File("config/Quillory.conf");
-    bool terminal = false; // whether standard error is taken for a terminal
+    Terminals terminals; // which output streams are taken for terminals
 
     CommandLineTest() { std::filesystem::create_directories(root); }
 
@@ -98,7 +98,7 @@ protected:
     Outcome RunWith(const std::vector<std::string>& arguments, std::ostream& out) {
         QtSettingsStore store(QString::fromStdString(settingsFile));
         std::ostringstream err;
-        const int status = RunCommandLine(arguments, store, out, err, terminal);
+        const int status = RunCommandLine(arguments, store, out, err, terminals);
         return {status, "", err.str()};
     }
 

@@ -1,8 +1,11 @@
 #include "cli/CommandLineHarness.h"
+#include "cli/StreamOutput.h"
+#include "cli/TerminalText.h"
 #include "common/FileOperations.h"
 #include "support/DirectorySnapshot.h"
 
 #include <cerrno>
+#include <cstring>
 #include <streambuf>
 
 namespace quillory {
@@ -196,6 +199,7 @@ TEST_F(CommandLine, TheUsageListsEveryVerbWithItsSynopsis) {
           "  find --db NAME [--text T] [--in name|dir|both] [--disk-name X] [--disk-number K]\n"
           "       [--from D/M/YYYY[ hh:mm:ss]] [--to D/M/YYYY[ hh:mm:ss]]\n"
           "       [--sort name|dir|disk|id|size|date] [--reverse] [--output FILE] [--no-index]\n"
+          "       [--keep-going]\n"
           "                                                search a database\n"})
         EXPECT_NE(help.Out.find(line), std::string::npos) << line;
     EXPECT_EQ(RunPlain({"--version"}).Out, "quillory-cli " QUILLORY_VERSION "\n");
@@ -266,17 +270,89 @@ TEST_F(CommandLine, ProgressShowsOnATerminalAndIsClearedWhenTheWorkEnds) {
     };
     for (const auto& run : runs) {
         SCOPED_TRACE(run.Arguments[0]);
-        terminal = false;
+        terminals.Err = false;
         const Outcome quiet = Run(run.Arguments);
         if (run.Arguments[0] == "compress")
             Run({"decompress", "Plain"});
-        terminal = true;
+        terminals.Err = true;
         const Outcome shown = Run(run.Arguments);
         EXPECT_EQ(shown.Out, quiet.Out);
         EXPECT_EQ(shown.Err.rfind(run.Begins, 0), 0u) << shown.Err;
         ASSERT_GE(shown.Err.size(), run.Ends.size());
         EXPECT_EQ(shown.Err.substr(shown.Err.size() - run.Ends.size()), run.Ends) << shown.Err;
         EXPECT_EQ(quiet.Err, run.Ends.substr(std::min(run.Ends.size(), clear.size())));
+    }
+}
+
+TEST(TerminalText, ShowsEveryControlCharacterEscapedAndNothingElse) {
+    const struct {
+        std::string Text;
+        bool KeepLineEnds;
+        std::string Shown;
+    } cases[] = {
+        {"Backup 2003", false, "Backup 2003"},
+        {"Evil\x1b]0;pwned\x07\x1b[2J", false, "Evil\\033]0;pwned\\007\\033[2J"},
+        {"a\tb\nc\rd\x01", false, "a\\011b\\012c\\015d\\001"},
+        {"\x7f", false, "\\177"},
+        {"\xc2\x9b" "2J", false, "\\302\\2332J"},                    // C1 as UTF-8
+        {"\x9b" "2J \x85", false, "\\2332J \\205"},                  // C1 as lone bytes
+        {"\xc3\xa9\xe2\x82\xac\xc4\x80\xf0\x9f\x98\x80", false, "\xc3\xa9\xe2\x82\xac\xc4\x80\xf0\x9f\x98\x80"},
+        {"\xe9t\xe9", false, "\xe9t\xe9"},                           // Latin-1 letters
+        {"a, b\r\nc\n\rd", true, "a, b\r\nc\n\\015d"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TerminalText(c.Text, c.KeepLineEnds), c.Shown) << c.Text;
+    // Written in pieces to a terminal, a line end or a character cut in two
+    // stays whole.
+    std::ostringstream out;
+    StreamOutput terminal(out, true);
+    for (const char* piece : {"x\r", "\n\xe2\x82", "\xac\x1b", "\r"})
+        terminal.Write(piece, std::strlen(piece));
+    terminal.Finish();
+    EXPECT_EQ(out.str(), "x\r\n\xe2\x82\xac\\033\\015");
+}
+
+TEST_F(CommandLine, NamesReachATerminalEscapedAndFilesAndPipesByteForByte) {
+    // Names made by hand, as the program itself refuses them.
+    const std::string evil = "Evil\x1b]0;pwned\x07\x1b[2J";
+    const std::string shown = "Evil\\033]0;pwned\\007\\033[2J";
+    for (const std::string& db : {evil, std::string("Odd")}) {
+        std::filesystem::create_directory(root + "/" + db);
+        WriteFile(root + "/" + db + "/VLR_STD", "");
+    }
+    WriteFile(root + "/Odd/" + evil + "!1.txt",
+              "F\r\n" + evil + "\r\n\\\r\n1/3/2003\r\n10:00:00\r\n5\r\n-----\r\n");
+    // Standard output, and the first line of standard error after progress.
+    const auto run = [&](const std::vector<std::string>& arguments, bool terminal) {
+        terminals = {.Out = terminal, .Err = terminal};
+        const Outcome outcome = Run(arguments);
+        terminals = {};
+        const std::size_t progress = outcome.Err.rfind("\r\x1b[K");
+        const std::string err =
+            outcome.Err.substr(progress == std::string::npos ? 0 : progress + 4);
+        return outcome.Out + err.substr(0, err.find('\n') + 1);
+    };
+    const struct {
+        std::vector<std::string> Arguments;
+        std::string Shown;
+    } cases[] = {
+        {{"databases"}, shown + "\tN\nOdd\tN\nPlain\tN\n"},
+        {{"catalogs", "--db", "Odd"}, "1\t" + shown + "\n"},
+        {{"list", "--db", "Odd", "--number", "1", "--no-index"},
+         shown + ", \\, " + shown + ", 1, 5, 1/3/2003       ,10:00:00\r\n"},
+        {{"find", "--db", "Odd", "--" + evil}, "quillory-cli: find: unknown option --" + shown + "\n"},
+        {{"find", "--db", "Odd", "--no-index"},
+         "Cannot read file " + root + "/Odd/" + shown + "!2.txt.\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Arguments[0]);
+        if (c.Arguments.back() == "--no-index" && c.Arguments[0] == "find") // reads fail
+            std::filesystem::create_symlink("/proc/self/mem", root + "/Odd/" + evil + "!2.txt");
+        EXPECT_EQ(run(c.Arguments, true), c.Shown);
+        std::string raw = c.Shown;
+        for (std::size_t at; (at = raw.find(shown)) != std::string::npos;)
+            raw.replace(at, shown.size(), evil);
+        EXPECT_EQ(run(c.Arguments, false), raw);
     }
 }
 

@@ -241,5 +241,31 @@ TEST_F(SearchCommandsTest, IndexBuildsAndDropsThePartsSearchesAnswerFrom) {
     ::setenv("XDG_CACHE_HOME", previous.c_str(), 1);
 }
 
+TEST_F(SearchCommandsTest, KeepGoingWritesEveryOtherResultAndFails) {
+    WriteFile(root + "/Packed/Broken!12.txt.bz2", "BZh1 damaged");
+    const std::string named = "Broken!12.txt.bz2: BZ_DATA_ERROR.\n";
+    const std::string passedOver = "1 of 3 catalogs could not be read and were passed over.\n";
+    for (const std::vector<std::string>& search :
+         {std::vector<std::string>{"find", "--db", "Packed", "--no-index"},
+          std::vector<std::string>{"list", "--db", "Packed", "--number", "12", "--name", "Broken"}}) {
+        SCOPED_TRACE(search[0]);
+        const test::Outcome stopped = Run(search);
+        EXPECT_EQ(stopped.Status, 1);
+        EXPECT_EQ(stopped.Out, "");
+        EXPECT_EQ(stopped.Err, named);
+        std::vector<std::string> keepGoing = search;
+        keepGoing.push_back("--keep-going");
+        const test::Outcome kept = Run(keepGoing);
+        EXPECT_EQ(kept.Status, 1);
+        const bool find = search[0] == "find";
+        EXPECT_EQ(kept.Out, find ? Rows({"find", "--db", "Plain"}) : "");
+        EXPECT_EQ(kept.Err, named + (find ? passedOver : "1 of 1 catalogs could not be read and "
+                                                          "were passed over.\n"));
+    }
+    std::filesystem::remove(root + "/Packed/Broken!12.txt.bz2");
+    Expect({{"nothing to pass over", {"find", "--db", "Packed", "--keep-going", "--no-index"}, 0,
+             Rows({"find", "--db", "Plain"}), ""}});
+}
+
 } // namespace
 } // namespace quillory

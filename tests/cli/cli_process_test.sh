@@ -47,6 +47,41 @@ if command -v script >/dev/null; then
     check "none elsewhere" "" "$(q find --db Plain 2>&1 >/dev/null)"
 fi
 
+# Things named like catalogs that are not regular files are no catalogs: no
+# command lists, reads or waits on them, in either form of database.
+odd() { # KIND PATH: makes it, or says why it cannot
+    case $1 in
+    pipe) mkfifo "$2" ;;
+    socket) python3 -c 'import socket, sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])' "$2" ;;
+    directory) mkdir "$2" ;;
+    device) mknod "$2" c 1 3 2>/dev/null ;;
+    link) ln -s nowhere "$2" ;;
+    esac
+}
+q create Packed --compressed >/dev/null
+q scan --db Packed --number 1 "$work/disk" >/dev/null
+for db in Plain Packed; do
+    extension=.txt
+    [ "$db" == Packed ] && extension=.txt.bz2
+    for kind in pipe socket directory device link; do
+        if ! odd "$kind" "$work/root/$db/Odd!2$extension"; then
+            echo "SKIP a $kind named like a catalog: this machine cannot make one"
+            continue
+        fi
+        for args in "index" "catalogs" "find" "find --no-index" "list --number 1"; do
+            # shellcheck disable=SC2086
+            out=$(timeout 20 "$cli" --root "$work/root" $args --db $db 2>&1 | tr -d '\r')
+            check "$db: '$args' beside a $kind" 0 "$?"
+            case $args in
+            catalogs) check "$db: catalogs beside a $kind" $'1\tDefault' "$out" ;;
+            index) check "$db: index beside a $kind" "" "$out" ;;
+            *) check "$db: '$args' beside a $kind" "a.txt, Default, 1, 5" "$(cut -d, -f1,3-5 <<<"$out")" ;;
+            esac
+        done
+        rm -rf "$work/root/$db/Odd!2$extension"
+    done
+done
+
 # A catalog too large or too odd for a search index part has none, named on
 # standard error, and is read whole; no command over it needs much memory.
 # AddressSanitizer's shadow memory alone takes more address space.

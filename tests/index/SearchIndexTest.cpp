@@ -166,7 +166,7 @@ protected:
     void ExpectIndexedEqualsRead(const SearchCriteria& criteria) {
         const auto read = [&](IndexUse use) {
             try {
-                return Rows(FindFile(database, CatalogScope::EveryCatalog(), criteria, {}, use));
+                return Rows(FindFile(database, CatalogScope::EveryCatalog(), criteria, {}, {use}));
             } catch (const Error& error) {
                 return std::vector<ResultRow>{{error.what()}};
             }
@@ -191,8 +191,7 @@ protected:
     // catalog holds, so that a plain catalog's part is never passed over.
     std::size_t AnsweredFromIndex() {
         SearchCoverage coverage;
-        FindFile(database, CatalogScope::EveryCatalog(), NameHolding("QZXQZ"), {},
-                 IndexUse::UseIndex, &coverage);
+        FindFile(database, CatalogScope::EveryCatalog(), NameHolding("QZXQZ"), {}, {}, &coverage);
         return coverage.FromIndex;
     }
 

@@ -17,6 +17,10 @@
 #include <mutex>
 #include <set>
 #include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unicode/uloc.h>
 #include <unistd.h>
 #include <vector>
@@ -339,28 +343,118 @@ TEST_F(FindFileTest, ParallelRunEqualsOneCatalogAtATime) {
     }
 }
 
-TEST_F(FindFileTest, DamagedCatalogStopsTheRunWithItsError) {
+// Makes at `path` something that is not a regular file; false when this
+// machine does not let the test make it.
+bool MakeOddFile(const std::string& kind, const std::string& path) {
+    if (kind == "pipe")
+        return ::mkfifo(path.c_str(), 0644) == 0;
+    if (kind == "directory")
+        return fs::create_directory(path);
+    if (kind == "device")
+        return ::mknod(path.c_str(), S_IFCHR | 0644, ::makedev(1, 3)) == 0;
+    if (kind == "link to nowhere" || kind == "link to itself") {
+        fs::create_symlink(kind == "link to itself" ? path : path + ".gone", path);
+        return true;
+    }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    const bool made = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return made;
+}
+
+TEST_F(FindFileTest, OnlyRegularFilesAreCatalogsAndNoneBlocks) {
+    // A search that blocks on a pipe never returns: the alarm ends the test.
+    ::alarm(60);
+    for (int disk = 0; disk < 6; ++disk)
+        Catalog("Disk" + std::to_string(disk) + "!" + std::to_string(disk) + ".txt",
+                {{"file" + std::to_string(disk)}});
+    Catalog("Linked.data", {{"linked"}});
+    fs::create_symlink("Linked.data", database.Path + "Linked!6.txt");
+    for (const bool compressed : {false, true}) {
+        if (compressed)
+            CompressAll();
+        const std::string extension = compressed ? ".txt.bz2" : ".txt";
+        for (const char* kind :
+             {"pipe", "socket", "directory", "device", "link to nowhere", "link to itself"}) {
+            SCOPED_TRACE(std::string(kind) + (compressed ? " compressed" : " plain"));
+            const std::string file = std::string("Odd!") + std::to_string(compressed) + extension;
+            if (!MakeOddFile(kind, (fs::path(database.Path) / file).string())) {
+                std::printf("SKIP a %s named like a catalog: this machine cannot make one\n", kind);
+                continue;
+            }
+            EXPECT_EQ(ListCatalogFiles(database.Path, compressed).size(), 7u);
+            EXPECT_EQ(FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()).Size(),
+                      7u);
+            // Opened by name, as a catalog replaced after it was listed, it
+            // fails at once.
+            EXPECT_EQ(ErrorText([&] {
+                          FindFile(database, CatalogScope::OneCatalog({"Odd", std::to_string(compressed)}),
+                                   SearchCriteria());
+                      }),
+                      "Cannot open file " + database.Path + file);
+            fs::remove(database.Path + file);
+        }
+    }
+    ::alarm(0);
+}
+
+TEST_F(FindFileTest, AFailedCatalogIsNamedAndPassedOverOnRequest) {
     for (int disk = 0; disk < 12; ++disk)
         Catalog("Disk" + std::to_string(disk) + "!" + std::to_string(disk) + ".txt",
                 {{"file" + std::to_string(disk)}});
-    fs::create_directory(database.Path + "Folder!5.txt");
-    EXPECT_EQ(
-        ErrorText([&] { FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()); }),
-        "Cannot read file " + database.Path + "Folder!5.txt");
-    fs::remove(database.Path + "Folder!5.txt");
+    const std::string unreadable = "Cannot read file " + database.Path + "Bad!20.txt";
+    fs::create_symlink("/proc/self/mem", database.Path + "Bad!20.txt"); // reads fail
+    SearchCriteria criteria;
+    const auto search = [&](bool keepGoing, SearchCoverage& coverage) {
+        return FindFile(database, CatalogScope::EveryCatalog(), criteria, {},
+                        {.KeepGoing = keepGoing}, &coverage);
+    };
+    // The failure that stops a search, and what one that keeps going passes
+    // over; `found` is what it finds in the others.
+    const auto expect = [&](const std::string& failure, const std::string& passedOver,
+                            std::size_t found = 12) {
+        SearchCoverage coverage;
+        EXPECT_EQ(ErrorText([&] { search(false, coverage); }), failure);
+        EXPECT_EQ(search(true, coverage).Size(), found);
+        EXPECT_EQ(coverage.PassedOver, Texts{passedOver});
+    };
+    expect(unreadable, "Bad!20.txt: " + unreadable);
+    fs::remove(database.Path + "Bad!20.txt");
 
     CompressAll();
-    WriteFile(database.Path + "Bad!20.txt.bz2", "BZh1 damaged");
-    EXPECT_EQ(
-        ErrorText([&] { FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()); }),
-        "BZ_DATA_ERROR");
-    // A catalog cut short is damaged too.
     const std::string whole = test::ReadFile(database.Path + "Disk3!3.txt.bz2");
-    WriteFile(database.Path + "Bad!20.txt.bz2", whole.substr(0, whole.size() / 2));
-    EXPECT_NE(
-        ErrorText([&] { FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()); }), "");
+    const struct {
+        const char* Label;
+        std::string Bytes;
+        std::string Error; // none: an empty catalog, which holds no record
+    } cases[] = {
+        {"damaged", "BZh1 damaged", "BZ_DATA_ERROR"},
+        {"cut short", whole.substr(0, whole.size() / 2), "BZ_UNEXPECTED_EOF"},
+        {"plain text", "F\r\nfile\r\n\\\r\n", "BZ_DATA_ERROR_MAGIC"},
+        {"empty", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Label);
+        WriteFile(database.Path + "Bad!20.txt.bz2", c.Bytes);
+        if (c.Error.empty()) {
+            SearchCoverage coverage;
+            EXPECT_EQ(search(false, coverage).Size(), 12u);
+            continue;
+        }
+        expect("Bad!20.txt.bz2: " + c.Error, "Bad!20.txt.bz2: " + c.Error);
+    }
     fs::remove(database.Path + "Bad!20.txt.bz2");
-    EXPECT_EQ(FindFile(database, CatalogScope::EveryCatalog(), SearchCriteria()).Size(), 12u);
+    // A disk number that is no integer fails the number test's catalog.
+    WriteFile(database.Path + "Disk!x.txt.bz2", "");
+    FindForm diskThree;
+    diskThree.UseDiskNumber = true;
+    diskThree.DiskNumber = "3";
+    criteria = BuildCriteria(diskThree);
+    expect("'x' is not a valid integer value", "Disk!x.txt.bz2: 'x' is not a valid integer value",
+           1);
 }
 
 } // namespace

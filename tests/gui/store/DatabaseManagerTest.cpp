@@ -268,7 +268,7 @@ private slots:
         dialog->CheckBox_Compress->click();
         QCOMPARE(boxes.Boxes.size(), std::size_t(1));
         QCOMPARE(boxes.Boxes[0].Kind, BoxKind::UnexpectedError);
-        QCOMPARE(boxes.Boxes[0].Text, QString("BZ_DATA_ERROR."));
+        QCOMPARE(boxes.Boxes[0].Text, QString("Bad!1.txt.bz2: BZ_DATA_ERROR."));
         QVERIFY(dialog->CheckBox_Compress->isChecked());
         QVERIFY(!info->isVisible());
         QCOMPARE(Snapshot(root), before);
