@@ -22,6 +22,7 @@ FileInput::FileInput(const std::string& path)
         Close();
     if (fd_ < 0)
         throw Error(FormatMessage(msg::CannotOpenFile, path));
+    size_ = info.st_size;
 }
 
 FileInput::~FileInput() {
@@ -44,13 +45,23 @@ std::int64_t FileInput::Size() {
 void FileInput::Rewind() {
     if (::lseek(fd_, 0, SEEK_SET) != 0)
         throw Error(FormatMessage(msg::CannotReadFile, path_));
+    read_ = 0;
+    ended_ = false;
 }
 
 std::size_t FileInput::Read(char* buffer, std::size_t count) {
+    // A read of a regular file that gave less than was asked, and brought it
+    // to its size when it was opened, was at its end: asking once more would
+    // only hear so. Many small catalogs are read in two calls, not three.
+    if (ended_)
+        return 0;
     for (;;) {
         const ssize_t got = ::read(fd_, buffer, count);
-        if (got >= 0)
+        if (got >= 0) {
+            read_ += got;
+            ended_ = static_cast<std::size_t>(got) < count && read_ == size_;
             return static_cast<std::size_t>(got);
+        }
         if (errno != EINTR)
             throw Error(FormatMessage(msg::CannotReadFile, path_));
     }

@@ -24,6 +24,9 @@ public:
 private:
     std::string path_;
     int fd_;
+    std::int64_t size_ = 0; // when it was opened
+    std::int64_t read_ = 0;
+    bool ended_ = false;
 };
 
 // A file created for writing, replacing any file of that name. Raises
