@@ -41,8 +41,8 @@ void CatalogsCommand::Run(CommandContext& context, const OpenDatabase& database)
     std::vector<CatalogName> catalogs = ListCatalogNames(database);
     SortCatalogNames(catalogs, NumberColumn, true);
     for (const CatalogName& catalog : catalogs)
-        context.Out << context.ForOut(catalog.DiskNumber) << '\t' << context.ForOut(catalog.DiskName)
-                    << '\n';
+        context.Out << context.ForOut(catalog.DiskNumber) << '\t'
+                    << context.ForOut(catalog.DiskName) << '\n';
 }
 
 const CommandSyntax& ScanCommand::Syntax() const {

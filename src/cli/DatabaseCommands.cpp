@@ -17,7 +17,8 @@ const CommandSyntax& DatabasesCommand::Syntax() const {
 
 void DatabasesCommand::Execute(CommandContext& context) {
     for (const DatabaseEntry& database : ListDatabases(DatabaseRoot(context)))
-        context.Out << context.ForOut(database.Name) << '\t' << (database.Compressed ? 'Y' : 'N') << '\n';
+        context.Out << context.ForOut(database.Name) << '\t' << (database.Compressed ? 'Y' : 'N')
+                    << '\n';
 }
 
 const CommandSyntax& CreateCommand::Syntax() const {

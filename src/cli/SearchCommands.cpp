@@ -53,10 +53,10 @@ std::string ShellWord(const std::string& text) {
 // passed over is told there, one line each, and `coverage` keeps them.
 ResultList Search(CommandContext& context, const OpenDatabase& database, const CatalogScope& scope,
                   const SearchCriteria& criteria, SearchCoverage& coverage) {
-    const SearchOptions options{
-        .Index = context.Arguments.Has(NoIndexOption.Name) ? IndexUse::ReadCatalogs
-                                                           : IndexUse::UseIndex,
-        .KeepGoing = context.Arguments.Has(KeepGoingOption.Name)};
+    const SearchOptions options{.Index = context.Arguments.Has(NoIndexOption.Name)
+                                             ? IndexUse::ReadCatalogs
+                                             : IndexUse::UseIndex,
+                                .KeepGoing = context.Arguments.Has(KeepGoingOption.Name)};
     ResultList results;
     {
         ProgressLine progress(context);
@@ -65,10 +65,10 @@ ResultList Search(CommandContext& context, const OpenDatabase& database, const C
             [&progress](const SearchStep& step) {
                 if (!progress.Due())
                     return;
-                progress.Show(FormatMessage(msg::ProgressCatalogsRead,
-                                            {std::to_string(step.CatalogsRead),
-                                             std::to_string(step.CatalogCount),
-                                             std::to_string(step.Matches)}));
+                progress.Show(
+                    FormatMessage(msg::ProgressCatalogsRead, {std::to_string(step.CatalogsRead),
+                                                              std::to_string(step.CatalogCount),
+                                                              std::to_string(step.Matches)}));
             },
             options, &coverage);
     }
@@ -84,8 +84,7 @@ ResultList Search(CommandContext& context, const OpenDatabase& database, const C
 
 // Writes each row as its CSV line to --output FILE, or to standard output;
 // then fails when the search passed over catalogs it could not read.
-void WriteRows(const ResultList& results, const SearchCoverage& coverage,
-               CommandContext& context) {
+void WriteRows(const ResultList& results, const SearchCoverage& coverage, CommandContext& context) {
     const ResultListRows rows(results);
     if (context.Arguments.Has(OutputOption.Name)) {
         ExportCsv(rows, results.Size(), context.Arguments.Value(OutputOption.Name));
@@ -95,8 +94,9 @@ void WriteRows(const ResultList& results, const SearchCoverage& coverage,
         output.Finish();
     }
     if (!coverage.PassedOver.empty())
-        throw Error(FormatMessage(msg::CatalogsPassedOver, {std::to_string(coverage.PassedOver.size()),
-                                                            std::to_string(coverage.Catalogs)}));
+        throw Error(
+            FormatMessage(msg::CatalogsPassedOver, {std::to_string(coverage.PassedOver.size()),
+                                                    std::to_string(coverage.Catalogs)}));
 }
 
 } // namespace

@@ -44,8 +44,8 @@ std::string TerminalText(std::string_view text, bool keepLineEnds) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
         const bool lineEnd =
-            keepLineEnds && (byte == '\n' || (byte == '\r' && i + 1 < text.size() &&
-                                               text[i + 1] == '\n'));
+            keepLineEnds &&
+            (byte == '\n' || (byte == '\r' && i + 1 < text.size() && text[i + 1] == '\n'));
         if (StartsUtf8Control(text, i)) {
             AppendOctal(byte, out);
             AppendOctal(static_cast<unsigned char>(text[++i]), out);

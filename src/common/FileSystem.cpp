@@ -40,7 +40,8 @@ std::optional<std::vector<std::string>> VisibleFiles(const std::string& director
         // A link, or a file system that does not tell the type, is asked.
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             struct stat info {};
-            regular = ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+            regular =
+                ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
         }
         if (regular)
             names.emplace_back(entry->d_name);

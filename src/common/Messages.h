@@ -102,7 +102,8 @@ inline constexpr char WaitingForDatabase[] =
 // A standard output that refuses what is written (a full disk).
 inline constexpr char CannotWriteStandardOutput[] = "Cannot write standard output: %s";
 // A search that kept going past catalogs it could not read, each told before.
-inline constexpr char CatalogsPassedOver[] = "%s of %s catalogs could not be read and were passed over";
+inline constexpr char CatalogsPassedOver[] =
+    "%s of %s catalogs could not be read and were passed over";
 
 // The search index. A catalog without a part is told as a CatalogProblem; the
 // index folder by its path.

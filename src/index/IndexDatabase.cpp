@@ -60,8 +60,7 @@ struct Run {
     Run(const IndexOptions& options, int database, bool compressed,
         const std::shared_ptr<const IndexFolder>& folder, IndexReport& report)
         : Options(options), Database(database), Compressed(compressed), Times(database),
-          Existing(OpenSegments(*folder)),
-          Writers(folder, options.Stop), Report(report) {}
+          Existing(OpenSegments(*folder)), Writers(folder, options.Stop), Report(report) {}
 
     const IndexOptions& Options;
     int Database;

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "store/ByteStream.h"
-
 #include "common/Error.h"
+#include "store/ByteStream.h"
 
 #include <bzlib.h>
 #include <cstdint>

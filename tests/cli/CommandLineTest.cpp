@@ -294,10 +294,15 @@ TEST(TerminalText, ShowsEveryControlCharacterEscapedAndNothingElse) {
         {"Evil\x1b]0;pwned\x07\x1b[2J", false, "Evil\\033]0;pwned\\007\\033[2J"},
         {"a\tb\nc\rd\x01", false, "a\\011b\\012c\\015d\\001"},
         {"\x7f", false, "\\177"},
-        {"\xc2\x9b" "2J", false, "\\302\\2332J"},                    // C1 as UTF-8
-        {"\x9b" "2J \x85", false, "\\2332J \\205"},                  // C1 as lone bytes
-        {"\xc3\xa9\xe2\x82\xac\xc4\x80\xf0\x9f\x98\x80", false, "\xc3\xa9\xe2\x82\xac\xc4\x80\xf0\x9f\x98\x80"},
-        {"\xe9t\xe9", false, "\xe9t\xe9"},                           // Latin-1 letters
+        {"\xc2\x9b"
+         "2J",
+         false, "\\302\\2332J"}, // C1 as UTF-8
+        {"\x9b"
+         "2J \x85",
+         false, "\\2332J \\205"}, // C1 as lone bytes
+        {"\xc3\xa9\xe2\x82\xac\xc4\x80\xf0\x9f\x98\x80", false,
+         "\xc3\xa9\xe2\x82\xac\xc4\x80\xf0\x9f\x98\x80"},
+        {"\xe9t\xe9", false, "\xe9t\xe9"}, // Latin-1 letters
         {"a, b\r\nc\n\rd", true, "a, b\r\nc\n\\015d"},
     };
     for (const auto& c : cases)
@@ -340,7 +345,8 @@ TEST_F(CommandLine, NamesReachATerminalEscapedAndFilesAndPipesByteForByte) {
         {{"catalogs", "--db", "Odd"}, "1\t" + shown + "\n"},
         {{"list", "--db", "Odd", "--number", "1", "--no-index"},
          shown + ", \\, " + shown + ", 1, 5, 1/3/2003       ,10:00:00\r\n"},
-        {{"find", "--db", "Odd", "--" + evil}, "quillory-cli: find: unknown option --" + shown + "\n"},
+        {{"find", "--db", "Odd", "--" + evil},
+         "quillory-cli: find: unknown option --" + shown + "\n"},
         {{"find", "--db", "Odd", "--no-index"},
          "Cannot read file " + root + "/Odd/" + shown + "!2.txt.\n"},
     };

@@ -112,7 +112,8 @@ TEST_F(DatabaseCommandsTest, ConvertRenameAndDelete) {
     EXPECT_EQ(Names(root + "/Beta"), "Disk!007.txt Empty!1.txt VLR_STD");
 
     WriteFile(root + "/alpha/Bad!1.txt.bz2", "BZh1 damaged");
-    Expect({{"a damaged catalog", {"decompress", "alpha"}, 1, "", "Bad!1.txt.bz2: BZ_DATA_ERROR."}});
+    Expect(
+        {{"a damaged catalog", {"decompress", "alpha"}, 1, "", "Bad!1.txt.bz2: BZ_DATA_ERROR."}});
     EXPECT_EQ(Names(root + "/alpha"), "Bad!1.txt.bz2 VLR_ZIP") << "a failed conversion keeps it";
 
     Expect({

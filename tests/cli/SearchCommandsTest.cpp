@@ -247,7 +247,8 @@ TEST_F(SearchCommandsTest, KeepGoingWritesEveryOtherResultAndFails) {
     const std::string passedOver = "1 of 3 catalogs could not be read and were passed over.\n";
     for (const std::vector<std::string>& search :
          {std::vector<std::string>{"find", "--db", "Packed", "--no-index"},
-          std::vector<std::string>{"list", "--db", "Packed", "--number", "12", "--name", "Broken"}}) {
+          std::vector<std::string>{"list", "--db", "Packed", "--number", "12", "--name",
+                                   "Broken"}}) {
         SCOPED_TRACE(search[0]);
         const test::Outcome stopped = Run(search);
         EXPECT_EQ(stopped.Status, 1);
@@ -259,12 +260,16 @@ TEST_F(SearchCommandsTest, KeepGoingWritesEveryOtherResultAndFails) {
         EXPECT_EQ(kept.Status, 1);
         const bool find = search[0] == "find";
         EXPECT_EQ(kept.Out, find ? Rows({"find", "--db", "Plain"}) : "");
-        EXPECT_EQ(kept.Err, named + (find ? passedOver : "1 of 1 catalogs could not be read and "
-                                                          "were passed over.\n"));
+        EXPECT_EQ(kept.Err, named + (find ? passedOver
+                                          : "1 of 1 catalogs could not be read and "
+                                            "were passed over.\n"));
     }
     std::filesystem::remove(root + "/Packed/Broken!12.txt.bz2");
-    Expect({{"nothing to pass over", {"find", "--db", "Packed", "--keep-going", "--no-index"}, 0,
-             Rows({"find", "--db", "Plain"}), ""}});
+    Expect({{"nothing to pass over",
+             {"find", "--db", "Packed", "--keep-going", "--no-index"},
+             0,
+             Rows({"find", "--db", "Plain"}),
+             ""}});
 }
 
 } // namespace

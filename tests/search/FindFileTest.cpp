@@ -391,7 +391,8 @@ TEST_F(FindFileTest, OnlyRegularFilesAreCatalogsAndNoneBlocks) {
             // Opened by name, as a catalog replaced after it was listed, it
             // fails at once.
             EXPECT_EQ(ErrorText([&] {
-                          FindFile(database, CatalogScope::OneCatalog({"Odd", std::to_string(compressed)}),
+                          FindFile(database,
+                                   CatalogScope::OneCatalog({"Odd", std::to_string(compressed)}),
                                    SearchCriteria());
                       }),
                       "Cannot open file " + database.Path + file);

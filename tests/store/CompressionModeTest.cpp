@@ -195,7 +195,8 @@ TEST_F(CompressionModeTest, TheFirstFailingCatalogInListingOrderIsReported) {
     std::string expected;
     for (const std::string& name : ListCatalogFiles(db, true)) {
         if (name.starts_with("Garbage") || name.starts_with("Truncated")) {
-            expected = name + (name.starts_with("Garbage") ? ": BZ_DATA_ERROR" : ": BZ_UNEXPECTED_EOF");
+            expected =
+                name + (name.starts_with("Garbage") ? ": BZ_DATA_ERROR" : ": BZ_UNEXPECTED_EOF");
             break;
         }
     }

@@ -358,9 +358,8 @@ void TForm_Main::RunSearch(const CatalogScope& scope, const SearchCriteria& crit
     };
     quillory::ResultList found;
     SearchCoverage coverage;
-    RunWhileWaiting([&] {
-        found = FindFile(openDatabase_, scope, criteria, progress, {}, &coverage);
-    });
+    RunWhileWaiting(
+        [&] { found = FindFile(openDatabase_, scope, criteria, progress, {}, &coverage); });
     QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
     model_->Show(nullptr, 0);
     results_ = std::move(found);
