@@ -404,6 +404,24 @@ def searches_leave_the_keyboard(main):
           f"a search of every disk finds {expected} rows, as quillory-cli find", status_texts(main)[1])
 
 
+def pipes_are_no_catalogs(main):
+    pipe = os.path.join(ROOT, "Disks", "Pipe!7.txt")
+    os.mkfifo(pipe)
+    try:
+        key("ctrl+f")
+        if not wait(lambda: window("Find File"), 3):
+            check(False, "Find File opens beside a pipe named like a catalog")
+            return
+        key("Return")
+        expected = len(found_rows("--text", ""))
+        done = wait(lambda: window("Find File") is None and not viewable("Please Wait!")
+                    and status_texts(main)[1].startswith(f"Item count: {expected} "), 10)
+        check(done, f"a pipe named like a catalog is passed over: {expected} rows, no wait",
+              status_texts(main)[1])
+    finally:
+        os.remove(pipe)
+
+
 def catalog_manager():
     dialog = keyboard_reaches_main("ctrl+a", "Manage Catalog", "the keyboard is back after searches")
     if not dialog:
@@ -678,7 +696,8 @@ def main():
         if startup():
             main_window = window("Quillory", R.FRAME)
             check_names(main_window, "the main window")
-            for step in (database_manager, find_file, searches_leave_the_keyboard):
+            for step in (database_manager, find_file, searches_leave_the_keyboard,
+                         pipes_are_no_catalogs):
                 guarded(step, main_window)
             for step in (catalog_manager, conversion, about, setup):
                 guarded(step)
