@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 namespace quillory {
 
@@ -30,15 +31,34 @@ void CentreOnScreen(QWidget& window) {
         window.move(screen->availableGeometry().center() - window.rect().center());
 }
 
-void BringForward(QWidget& window) {
+// How long a compositor may take to give the window the keyboard before the
+// window asks for attention instead.
+constexpr int ActivationWaitMs = 1000;
+
+// Hands the later start's activation token to the platform, which uses it
+// when the window next asks to be activated: Qt's Wayland platform reads
+// XDG_ACTIVATION_TOKEN from the environment then, and clears it.
+void UseActivationToken(const QByteArray& token) {
+    if (QGuiApplication::platformName() == QLatin1String("wayland") && !token.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", token);
+}
+
+void BringForward(QWidget& window, const QByteArray& activationToken) {
     // Before the start-up window has closed the main window is not shown yet,
     // and there is nothing to bring forward.
     if (!window.isVisible())
         return;
     if (window.isMinimized())
         window.showNormal();
+    UseActivationToken(activationToken);
     window.raise();
     window.activateWindow();
+    // A compositor may refuse (no token, or no activation at all): then the
+    // window at least asks for attention, so that the user sees it.
+    QTimer::singleShot(ActivationWaitMs, &window, [&window] {
+        if (!window.isActiveWindow())
+            QApplication::alert(&window);
+    });
 }
 
 } // namespace
@@ -48,7 +68,7 @@ int RunApplication(int argc, char** argv) {
 
     SingleInstance instance;
     if (!instance.TryBecomeFirst()) {
-        instance.AskFirstToRaise();
+        instance.AskFirstToRaise(qgetenv("XDG_ACTIVATION_TOKEN"));
         return 0;
     }
     QApplication::setApplicationName(QStringLiteral("Quillory"));
@@ -64,7 +84,7 @@ int RunApplication(int argc, char** argv) {
     TForm_Main main(settings, store, openDatabase,
                     {KeepDefaultDatabaseCompressed, [] { return FindFirstOpticalDrive(); }});
     QObject::connect(&instance, &SingleInstance::RaiseRequested, &main,
-                     [&main] { BringForward(main); });
+                     [&main](const QByteArray& token) { BringForward(main, token); });
     TForm_RenameDB renameDatabase(&main);
     TForm_Rename renameCatalog(&main);
     TForm_SelDir picker(&main);

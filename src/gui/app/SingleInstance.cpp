@@ -3,13 +3,24 @@
 #include <QDir>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <algorithm>
+#include <memory>
 
 namespace quillory {
 
 namespace {
 
 constexpr int ConnectTimeoutMs = 2000;
-const QByteArray RaiseRequest = QByteArrayLiteral("raise\n");
+constexpr qsizetype MaxRequest = 64 * 1024;
+// A request is one line: "raise", then a space and the activation token when
+// there is one. A token is printable ASCII without blanks, as compositors
+// make them; anything else is not passed on.
+const QByteArray RaiseWord = QByteArrayLiteral("raise");
+
+bool IsToken(const QByteArray& token) {
+    return !token.isEmpty() &&
+           std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 0x7F; });
+}
 
 QString DefaultDirectory() {
     QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -40,9 +51,23 @@ bool SingleInstance::TryBecomeFirst() {
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server_.get(), &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* client = server_->nextPendingConnection()) {
-            connect(client, &QLocalSocket::readyRead, this, [this, client] {
-                if (client->readAll().contains(RaiseRequest))
-                    emit RaiseRequested();
+            // The request so far; a client that sends more than a request
+            // can hold is not heard.
+            auto request = std::make_shared<QByteArray>();
+            connect(client, &QLocalSocket::readyRead, this, [this, client, request] {
+                *request += client->readAll();
+                if (request->size() > MaxRequest) {
+                    client->abort();
+                    return;
+                }
+                const qsizetype end = request->indexOf('\n');
+                if (end < 0)
+                    return;
+                const QList<QByteArray> words = request->left(end).split(' ');
+                request->remove(0, end + 1);
+                if (words.front() == RaiseWord)
+                    emit RaiseRequested(words.size() == 2 && IsToken(words[1]) ? words[1]
+                                                                               : QByteArray());
             });
             connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
         }
@@ -53,12 +78,13 @@ bool SingleInstance::TryBecomeFirst() {
     return true;
 }
 
-void SingleInstance::AskFirstToRaise() {
+void SingleInstance::AskFirstToRaise(const QByteArray& activationToken) {
     QLocalSocket socket;
     socket.connectToServer(directory_ + QStringLiteral("/quillory.socket"));
     if (!socket.waitForConnected(ConnectTimeoutMs))
         return;
-    socket.write(RaiseRequest);
+    socket.write(RaiseWord + (IsToken(activationToken) ? ' ' + activationToken : QByteArray()) +
+                 '\n');
     socket.waitForBytesWritten(ConnectTimeoutMs);
     socket.disconnectFromServer();
 }

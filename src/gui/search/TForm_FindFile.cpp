@@ -81,8 +81,12 @@ TForm_FindFile::TForm_FindFile(const OpenDatabase& openDatabase, SearchRunner& s
     }
     // A screen reader announces every field by name.
     Edit1->setAccessibleName(QStringLiteral("Text to find"));
-    ComboBox_CDName->setAccessibleName(CheckBox_CDName->text());
-    ComboBox_CDNum->setAccessibleName(CheckBox_CDNum->text());
+    // The text field inside each list is what a screen reader lands on.
+    for (const auto& [box, check] :
+         {std::pair{ComboBox_CDName, CheckBox_CDName}, std::pair{ComboBox_CDNum, CheckBox_CDNum}}) {
+        box->setAccessibleName(check->text());
+        box->lineEdit()->setAccessibleName(check->text());
+    }
     StartDate->setAccessibleName(QStringLiteral("Start date"));
     StartTime->setAccessibleName(QStringLiteral("Start time"));
     EndDate->setAccessibleName(QStringLiteral("End date"));

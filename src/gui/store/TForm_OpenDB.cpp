@@ -78,6 +78,9 @@ TForm_OpenDB::TForm_OpenDB(const Settings& settings, OpenDatabase& openDatabase,
 
 void TForm_OpenDB::OpenDBClick() {
     ShowDBForm();
+    // A person opening the dialog types a database's name first; the list
+    // is a click or a Tab away.
+    Edit_DBName->setFocus();
     exec();
 }
 

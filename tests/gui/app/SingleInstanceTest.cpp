@@ -1,6 +1,9 @@
+#include "gui/app/SingleInstance.h"
+
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -70,6 +73,31 @@ private slots:
         QVERIFY(!next.waitForFinished(1500));
         next.kill();
         next.waitForFinished();
+    }
+
+    // A later start hands its activation token to the first, which a
+    // Wayland compositor wants before it brings a window forward; anything
+    // that is not a token is not passed on.
+    void aLaterStartHandsOverItsActivationToken() {
+        const QString directory = home_.path() + "/tokens";
+        quillory::SingleInstance first(directory);
+        QVERIFY(first.TryBecomeFirst());
+        QSignalSpy asked(&first, &quillory::SingleInstance::RaiseRequested);
+        const struct {
+            QByteArray Given, Received;
+        } cases[] = {
+            {"", ""},
+            {"kwin-17_TIME1234", "kwin-17_TIME1234"},
+            {"two words", ""},
+            {"line\nraise evil", ""},
+        };
+        for (const auto& c : cases) {
+            quillory::SingleInstance later(directory);
+            QVERIFY(!later.TryBecomeFirst());
+            later.AskFirstToRaise(c.Given);
+            QTRY_COMPARE(asked.size(), 1);
+            QCOMPARE(asked.takeFirst().at(0).toByteArray(), c.Received);
+        }
     }
 };
 

@@ -160,10 +160,6 @@ def unnamed_fields(win):
     found = []
     for child in descendants(win):
         if child.get_role() in roles and not child.get_name().strip():
-            parent = child.get_parent()
-            # The text part of a drop-down list is named by the list.
-            if parent is not None and parent.get_role() in (R.COMBO_BOX, R.SPIN_BUTTON):
-                continue
             found.append(f"{child.get_role_name()} in {win.get_name() or 'window'}")
     return found
 
@@ -334,6 +330,9 @@ def database_manager(main):
         return
     check_names(dialog, "Select Database")
     field = find(dialog, R.TEXT, "Database name")
+    start = focused(dialog)
+    check(start is not None and start.get_name() == "Database name",
+          "Select Database starts in its name field", start.get_name() if start else "nothing focused")
     type_text("Disks")
     check(field is not None and text_of(field) == "Disks",
           "the database name field reads back exactly what was typed",
