@@ -85,7 +85,8 @@ done
 # A catalog too large or too odd for a search index part has none, named on
 # standard error, and is read whole; no command over it needs much memory.
 # AddressSanitizer's shadow memory alone takes more address space.
-if ldd "$cli" | grep -q libasan; then
+# (grep -q would close the pipe early, and pipefail take ldd's SIGPIPE for "no".)
+if [[ $(ldd "$cli") == *libasan* ]]; then
     echo "SKIP catalogs too large for the index under a memory bound: built with AddressSanitizer"
 elif command -v prlimit >/dev/null && command -v bzip2 >/dev/null; then
     export XDG_CACHE_HOME="$work/cache"
