@@ -31,13 +31,8 @@ struct CommandContext {
     // A name or message as it may be written to standard output or standard
     // error: with its control characters escaped where that is a terminal,
     // byte for byte where it is a file or a pipe.
-    std::string ForOut(std::string_view text) const { return Shown(text, Terminal.Out); }
-    std::string ForErr(std::string_view text) const { return Shown(text, Terminal.Err); }
-
-private:
-    static std::string Shown(std::string_view text, bool terminal) {
-        return terminal ? TerminalText(text) : std::string(text);
-    }
+    std::string ForOut(std::string_view text) const { return ForStream(text, Terminal.Out); }
+    std::string ForErr(std::string_view text) const { return ForStream(text, Terminal.Err); }
 };
 
 // Exit statuses: 0 success, 1 a failure with its message on standard error,

@@ -112,7 +112,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, SettingsStore& sto
                    std::ostream& out, std::ostream& err, Terminals terminals) {
     // Every message names what it is about, and names can hold anything.
     const auto say = [&err, terminals](const std::string& message) {
-        err << (terminals.Err ? TerminalText(message) : message) << '\n';
+        err << ForStream(message, terminals.Err) << '\n';
     };
     const Commands commands = AllCommands();
     std::string verbName;    // once the program's options are read

@@ -59,4 +59,8 @@ std::string TerminalText(std::string_view text, bool keepLineEnds) {
     return out;
 }
 
+std::string ForStream(std::string_view text, bool terminal) {
+    return terminal ? TerminalText(text) : std::string(text);
+}
+
 } // namespace quillory

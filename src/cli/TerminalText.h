@@ -13,4 +13,8 @@ namespace quillory {
 // too, for text written line by line.
 std::string TerminalText(std::string_view text, bool keepLineEnds = false);
 
+// `text` as it may be written to a stream: escaped as above when the stream
+// is a terminal, byte for byte when it is a file or a pipe.
+std::string ForStream(std::string_view text, bool terminal);
+
 } // namespace quillory

@@ -15,39 +15,39 @@ bool IsDirectory(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::optional<std::vector<std::string>> VisibleEntries(const std::string& directory) {
+namespace {
+
+// The visible entries of `directory` that `keep` (given the open directory
+// and the entry) takes, in the order the file system lists them.
+template <typename Keep>
+std::optional<std::vector<std::string>> VisibleEntriesWhere(const std::string& directory,
+                                                            Keep keep) {
     DIR* dir = ::opendir(directory.c_str());
     if (!dir)
         return std::nullopt;
     std::vector<std::string> names;
     while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] != '.')
+        if (entry->d_name[0] != '.' && keep(dir, *entry))
             names.emplace_back(entry->d_name);
     }
     ::closedir(dir);
     return names;
 }
 
+} // namespace
+
+std::optional<std::vector<std::string>> VisibleEntries(const std::string& directory) {
+    return VisibleEntriesWhere(directory, [](DIR*, const dirent&) { return true; });
+}
+
 std::optional<std::vector<std::string>> VisibleFiles(const std::string& directory) {
-    DIR* dir = ::opendir(directory.c_str());
-    if (!dir)
-        return std::nullopt;
-    std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] == '.')
-            continue;
-        bool regular = entry->d_type == DT_REG;
+    return VisibleEntriesWhere(directory, [](DIR* dir, const dirent& entry) {
         // A link, or a file system that does not tell the type, is asked.
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat info {};
-            regular =
-                ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
-        }
-        if (regular)
-            names.emplace_back(entry->d_name);
-    }
-    ::closedir(dir);
-    return names;
+        if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+            return entry.d_type == DT_REG;
+        struct stat info {};
+        return ::fstatat(::dirfd(dir), entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+    });
 }
 
 std::vector<std::string> AllEntries(const std::string& directory) {

@@ -261,12 +261,12 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
             if (answer == PartAnswer::Missing)
                 ++missing;
         } catch (const Error& error) {
-            // The codec's own text does not say which catalog it was reading.
-            const bool codec = dynamic_cast<const CodecError*>(&error) != nullptr;
-            if (!options.KeepGoing && !codec)
-                throw;
-            if (!options.KeepGoing)
+            if (!options.KeepGoing) {
+                // The codec's own text does not say which catalog it was reading.
+                if (!dynamic_cast<const CodecError*>(&error))
+                    throw;
                 throw Error(CatalogFailure(job, error.what()));
+            }
             failures[i] = CatalogFailure(job, error.what());
             part = ResultList(pages);
         }
