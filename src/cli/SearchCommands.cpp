@@ -1,29 +1,42 @@
 #include "cli/SearchCommands.h"
 
+#include "cli/FilterOptions.h"
 #include "cli/ProgressLine.h"
+#include "cli/ResultOutput.h"
 #include "cli/StreamOutput.h"
+#include "cli/UsageError.h"
 #include "common/Error.h"
 #include "common/FormatMessage.h"
 #include "common/IntegerConversion.h"
 #include "common/Messages.h"
 #include "index/IndexDatabase.h"
-#include "output/CsvExport.h"
 #include "scan/CatalogList.h"
 #include "search/DayNumber.h"
 #include "search/FindFile.h"
 #include "search/FindForm.h"
-#include "search/ListViewData.h"
 #include "store/CatalogName.h"
 
+#include <functional>
 #include <map>
+#include <optional>
 
 namespace quillory {
 
 namespace {
 
-const Option OutputOption{.Name = "--output", .Value = "FILE"};
 const Option NoIndexOption{.Name = "--no-index"};
 const Option KeepGoingOption{.Name = "--keep-going"};
+const Option CountOption{.Name = "--count"};
+
+// The options of a verb: its own, then `more`, then those every search takes.
+std::vector<Option> WithSearchOptions(std::vector<Option> options,
+                                      const std::vector<Option>& more = {}) {
+    options.insert(options.end(), more.begin(), more.end());
+    options.insert(options.end(), ResultOutputOptions().begin(), ResultOutputOptions().end());
+    options.push_back(NoIndexOption);
+    options.push_back(KeepGoingOption);
+    return options;
+}
 
 // "D/M/YYYY" with an optional " hh:mm:ss"; `defaultTime` stands in for a
 // missing time.
@@ -47,31 +60,14 @@ std::string ShellWord(const std::string& text) {
     return quoted + "'";
 }
 
-// The search of `scope`, with the catalogs read of all and the matches so far
-// as its progress. When most catalogs had to be read whole for want of an
-// index, standard error says how to make it. With --keep-going, each catalog
-// passed over is told there, one line each, and `coverage` keeps them.
-ResultList Search(CommandContext& context, const OpenDatabase& database, const CatalogScope& scope,
-                  const SearchCriteria& criteria, SearchCoverage& coverage) {
-    const SearchOptions options{.Index = context.Arguments.Has(NoIndexOption.Name)
-                                             ? IndexUse::ReadCatalogs
-                                             : IndexUse::UseIndex,
-                                .KeepGoing = context.Arguments.Has(KeepGoingOption.Name)};
-    ResultList results;
-    {
-        ProgressLine progress(context);
-        results = FindFile(
-            database, scope, criteria,
-            [&progress](const SearchStep& step) {
-                if (!progress.Due())
-                    return;
-                progress.Show(
-                    FormatMessage(msg::ProgressCatalogsRead, {std::to_string(step.CatalogsRead),
-                                                              std::to_string(step.CatalogCount),
-                                                              std::to_string(step.Matches)}));
-            },
-            options, &coverage);
-    }
+SearchOptions OptionsOf(const ParsedArguments& arguments) {
+    return {.Index =
+                arguments.Has(NoIndexOption.Name) ? IndexUse::ReadCatalogs : IndexUse::UseIndex,
+            .KeepGoing = arguments.Has(KeepGoingOption.Name)};
+}
+
+// What the coverage of a search tells on standard error.
+void TellCoverage(CommandContext& context, const SearchCoverage& coverage) {
     for (const std::string& passedOver : coverage.PassedOver)
         context.Err << context.ForErr(WithFullStop(passedOver)) << '\n';
     if (coverage.IndexUsable && coverage.WithoutPart > coverage.FromIndex) {
@@ -79,24 +75,59 @@ ResultList Search(CommandContext& context, const OpenDatabase& database, const C
         context.Err << context.ForErr(FormatMessage(msg::IndexHint, {name, ShellWord(name)}))
                     << '\n';
     }
-    return results;
 }
 
-// Writes each row as its CSV line to --output FILE, or to standard output;
-// then fails when the search passed over catalogs it could not read.
-void WriteRows(const ResultList& results, const SearchCoverage& coverage, CommandContext& context) {
-    const ResultListRows rows(results);
-    if (context.Arguments.Has(OutputOption.Name)) {
-        ExportCsv(rows, results.Size(), context.Arguments.Value(OutputOption.Name));
-    } else {
-        StreamOutput output(context.Out, context.Terminal.Out);
-        WriteCsv(rows, results.Size(), output);
-        output.Finish();
+// Runs `search` with the catalogs read of all and the matches so far as its
+// progress, then tells its coverage.
+void Searched(CommandContext& context, const SearchCoverage& coverage,
+              const std::function<void(const SearchProgress& progress)>& search) {
+    {
+        ProgressLine progress(context);
+        search([&progress](const SearchStep& step) {
+            if (!progress.Due())
+                return;
+            progress.Show(
+                FormatMessage(msg::ProgressCatalogsRead,
+                              {std::to_string(step.CatalogsRead), std::to_string(step.CatalogCount),
+                               std::to_string(step.Matches)}));
+        });
     }
+    TellCoverage(context, coverage);
+}
+
+// Fails when the search passed over catalogs it could not read.
+void FailOnPassedOver(const SearchCoverage& coverage) {
     if (!coverage.PassedOver.empty())
         throw Error(
             FormatMessage(msg::CatalogsPassedOver, {std::to_string(coverage.PassedOver.size()),
                                                     std::to_string(coverage.Catalogs)}));
+}
+
+// The matches of `scope`, written as the options ask: sorted by `sort` (by
+// name when nothing is given) or, in ndjson with no sort given, as found.
+void SearchAndWrite(CommandContext& context, const OpenDatabase& database,
+                    const CatalogScope& scope, const SearchCriteria& criteria,
+                    std::optional<std::pair<ResultKey, bool>> sort) {
+    const ParsedArguments& arguments = context.Arguments;
+    SearchCoverage coverage;
+    if (WritesAsFound(arguments, sort.has_value())) {
+        WriteAsFound(context, [&](const CatalogSink& sink) {
+            Searched(context, coverage, [&](const SearchProgress& progress) {
+                FindEachCatalog(database, scope, criteria, sink, progress, OptionsOf(arguments),
+                                &coverage);
+            });
+        });
+    } else {
+        ResultList results;
+        Searched(context, coverage, [&](const SearchProgress& progress) {
+            results =
+                FindFile(database, scope, criteria, progress, OptionsOf(arguments), &coverage);
+        });
+        if (sort && (sort->first != ResultKey::Name || !sort->second))
+            results.Sort(sort->first, sort->second);
+        WriteResults(context, results);
+    }
+    FailOnPassedOver(coverage);
 }
 
 } // namespace
@@ -105,18 +136,22 @@ const CommandSyntax& FindCommand::Syntax() const {
     static const CommandSyntax syntax{
         .Name = "find",
         .Description = "search a database",
-        .Options = {DatabaseOption,
-                    {.Name = "--text", .Value = "T"},
-                    {.Name = "--in", .Choices = {"name", "dir", "both"}},
-                    {.Name = "--disk-name", .Value = "X"},
-                    {.Name = "--disk-number", .Value = "K"},
-                    {.Name = "--from", .Value = "D/M/YYYY[ hh:mm:ss]"},
-                    {.Name = "--to", .Value = "D/M/YYYY[ hh:mm:ss]"},
-                    {.Name = "--sort", .Choices = {"name", "dir", "disk", "id", "size", "date"}},
-                    {.Name = "--reverse"},
-                    OutputOption,
-                    NoIndexOption,
-                    KeepGoingOption}};
+        .Options = WithSearchOptions(
+            {DatabaseOption,
+             {.Name = "--text", .Value = "T"},
+             {.Name = "--in", .Choices = {"name", "dir", "both"}},
+             {.Name = "--disk-name", .Value = "X"},
+             {.Name = "--disk-number", .Value = "K"},
+             {.Name = "--from", .Value = "D/M/YYYY[ hh:mm:ss]"},
+             {.Name = "--to", .Value = "D/M/YYYY[ hh:mm:ss]"}},
+            [] {
+                std::vector<Option> more = FilterOptions();
+                more.push_back(
+                    {.Name = "--sort", .Choices = {"name", "dir", "disk", "id", "size", "date"}});
+                more.push_back({.Name = "--reverse"});
+                more.push_back(CountOption);
+                return more;
+            }())};
     return syntax;
 }
 
@@ -142,26 +177,38 @@ void FindCommand::Run(CommandContext& context, const OpenDatabase& database) {
     form.End = arguments.Has("--to") ? ParseBound(arguments.Value("--to"), "23:59:59")
                                      : mjd(31, 12, 9999) + 1;
 
-    SearchCoverage coverage;
-    ResultList results =
-        Search(context, database, CatalogScope::EveryCatalog(), BuildCriteria(form), coverage);
-    const std::string sort = arguments.Value("--sort", "name");
-    const bool reverse = arguments.Has("--reverse");
-    if (sort != "name" || reverse)
-        results.Sort(sortKeys.at(sort), !reverse);
-    WriteRows(results, coverage, context);
+    SearchCriteria criteria = BuildCriteria(form);
+    criteria.Filters = ReadFilters(arguments);
+    CheckResultOutput(arguments);
+    if (arguments.Has(CountOption.Name)) {
+        for (const char* option : {"--sort", "--reverse", "--format", "--output"}) {
+            if (arguments.Has(option))
+                throw UsageError(FormatMessage(msg::NotTogether, {CountOption.Name, option}));
+        }
+        SearchCoverage coverage;
+        std::size_t count = 0;
+        Searched(context, coverage, [&](const SearchProgress& progress) {
+            count = CountMatches(database, CatalogScope::EveryCatalog(), criteria, progress,
+                                 OptionsOf(arguments), &coverage);
+        });
+        context.Out << count << '\n';
+        CheckWritten(context.Out);
+        FailOnPassedOver(coverage);
+        return;
+    }
+    std::optional<std::pair<ResultKey, bool>> sort;
+    if (arguments.Has("--sort") || arguments.Has("--reverse"))
+        sort.emplace(sortKeys.at(arguments.Value("--sort", "name")), !arguments.Has("--reverse"));
+    SearchAndWrite(context, database, CatalogScope::EveryCatalog(), criteria, sort);
 }
 
 const CommandSyntax& ListCommand::Syntax() const {
     static const CommandSyntax syntax{
         .Name = "list",
         .Description = "list every record of one catalog",
-        .Options = {DatabaseOption,
-                    {.Name = "--number", .Value = "K", .Required = true},
-                    {.Name = "--name", .Value = "DISK"},
-                    OutputOption,
-                    NoIndexOption,
-                    KeepGoingOption}};
+        .Options = WithSearchOptions({DatabaseOption,
+                                      {.Name = "--number", .Value = "K", .Required = true},
+                                      {.Name = "--name", .Value = "DISK"}})};
     return syntax;
 }
 
@@ -179,10 +226,9 @@ void ListCommand::Run(CommandContext& context, const OpenDatabase& database) {
         throw Error(FormatMessage(msg::NoCatalogNumbered, number));
     if (matching.size() > 1)
         throw Error(FormatMessage(msg::SeveralCatalogsNumbered, number));
-    SearchCoverage coverage;
-    const ResultList results = Search(context, database, CatalogScope::OneCatalog(matching[0]),
-                                      SearchCriteria(), coverage);
-    WriteRows(results, coverage, context);
+    CheckResultOutput(arguments);
+    SearchAndWrite(context, database, CatalogScope::OneCatalog(matching[0]), SearchCriteria(),
+                   std::nullopt);
 }
 
 const CommandSyntax& IndexCommand::Syntax() const {

@@ -89,6 +89,9 @@ inline constexpr char ValueNotAChoice[] = "%s must be %s";
 inline constexpr char LastChoice[] = "%s or %s";
 inline constexpr char NotTogether[] = "%s and %s cannot be given together";
 inline constexpr char UnexpectedArgument[] = "unexpected argument %s";
+inline constexpr char OptionNeedsOther[] = "%s needs %s";
+inline constexpr char InvalidOptionValue[] = "invalid %s value %s";
+inline constexpr char InvalidRegex[] = "invalid --regex value %s: %s";
 // Progress on standard error while it is a terminal.
 inline constexpr char ProgressEntries[] = "%s entries";
 inline constexpr char ProgressCatalogsRead[] = "%s of %s catalogs read, %s matches";

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace quillory {
@@ -301,82 +302,145 @@ void CatalogPart::AppendDirectory(std::uint32_t number, std::string& out) const 
     }
 }
 
-void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consumer,
-                                std::string_view nameText) const {
-    CheckDirectories();
-    Scratch& scratch = scratch_;
+// A block's columns, read out of its bytes; the names stay coded until asked for.
+struct CatalogPart::BlockColumns {
+    std::size_t Count = 0;
+    std::uint32_t Lengths[BlockRecords];
+    std::size_t NameBytes = 0;
+    std::array<ByteCode::CodedStream, NameStreams> Streams;
+    PackedArray Directories, Dates, Times, Kinds;
+    // Sizes take several bytes: only those of the records handed over are
+    // read out. A size in the scanner's form is never 0, one byte.
+    std::string_view Sizes[BlockRecords];
+    // The texts of each record's date, time, size and kind not in the
+    // scanner's form, which follow the columns in record order.
+    enum Field { Date, Time, Size, Kind };
+    std::string_view Texts[BlockRecords][4];
+
+    bool Coded(std::size_t i, Field field) const {
+        switch (field) {
+        case Date:
+            return Dates[i] != 0;
+        case Time:
+            return Times[i] != 0;
+        case Size:
+            return Sizes[i] != std::string_view("\0", 1);
+        case Kind:
+            return Kinds[i] != 0;
+        }
+        return false;
+    }
+};
+
+void CatalogPart::ReadColumns(std::uint32_t block, BlockColumns& out) const {
     ByteReader reader(ReadBlock(block));
     const std::uint64_t count = reader.Varint();
     const std::uint64_t expected =
         std::min<std::uint64_t>(BlockRecords, recordCount_ - std::uint64_t{block} * BlockRecords);
     if (count != expected)
         throw DamagedPart();
-    const auto n = static_cast<std::size_t>(count);
+    const auto n = out.Count = static_cast<std::size_t>(count);
     const PackedArray packedLengths(reader, n);
-    std::uint32_t lengths[BlockRecords];
-    std::size_t nameBytes = 0;
+    out.NameBytes = 0;
     for (std::size_t i = 0; i < n; ++i)
-        nameBytes += lengths[i] = packedLengths[i];
-    std::array<ByteCode::CodedStream, NameStreams> streams;
+        out.NameBytes += out.Lengths[i] = packedLengths[i];
     for (std::size_t s = 0; s < NameStreams; ++s) {
-        streams[s].Bits = reader.Bytes(reader.Varint());
+        out.Streams[s] = {};
+        out.Streams[s].Bits = reader.Bytes(reader.Varint());
         for (std::size_t i = NameStreamFirst(s, n); i < NameStreamFirst(s + 1, n); ++i)
-            streams[s].Count += lengths[i];
+            out.Streams[s].Count += out.Lengths[i];
         // Every byte takes a bit at least: the names' room is held against the bits.
-        if (streams[s].Count > streams[s].Bits.size() * 8)
+        if (out.Streams[s].Count > out.Streams[s].Bits.size() * 8)
             throw DamagedPart();
     }
-    const ByteCode& code = Code();
+    out.Directories = PackedArray(reader, n);
+    out.Dates = PackedArray(reader, n);
+    out.Times = PackedArray(reader, n);
+    out.Kinds = PackedArray(reader, n);
+    reader.PassVarints(n, out.Sizes);
+    for (std::size_t i = 0; i < n; ++i) {
+        for (const auto field :
+             {BlockColumns::Date, BlockColumns::Time, BlockColumns::Size, BlockColumns::Kind}) {
+            out.Texts[i][field] = {};
+            if (!out.Coded(i, field))
+                out.Texts[i][field] = reader.Bytes(reader.Varint());
+        }
+    }
+    if (reader.Left() != 0)
+        throw DamagedPart();
+}
+
+std::uint64_t CatalogPart::PassingColumns(const BlockColumns& block, const ColumnTest* columns) {
+    const std::uint64_t all =
+        block.Count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << block.Count) - 1;
+    if (!columns)
+        return all;
+    std::uint64_t passing = 0;
+    for (std::size_t i = 0; i < block.Count; ++i) {
+        const bool sizeCoded = block.Coded(i, BlockColumns::Size);
+        char sizeBuffer[24];
+        const std::uint64_t size = sizeCoded ? ByteReader(block.Sizes[i]).Varint() - 1 : 0;
+        const std::string_view sizeLine =
+            sizeCoded ? SizeText(size + 1, sizeBuffer) : block.Texts[i][BlockColumns::Size];
+        const std::string_view kind = block.Coded(i, BlockColumns::Kind)
+                                          ? KindText(block.Kinds[i])
+                                          : block.Texts[i][BlockColumns::Kind];
+        if (columns->Passes(kind, sizeCoded ? std::optional(size) : std::nullopt, sizeLine))
+            passing |= std::uint64_t{1} << i;
+    }
+    return passing;
+}
+
+std::size_t CatalogPart::CountRecords(std::uint32_t block, const ColumnTest& columns) const {
+    BlockColumns read;
+    ReadColumns(block, read);
+    return static_cast<std::size_t>(std::popcount(PassingColumns(read, &columns)));
+}
+
+void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consumer,
+                                std::string_view nameText, const ColumnTest* columns) const {
+    static_assert(BlockRecords <= 64);
+    CheckDirectories();
+    Scratch& scratch = scratch_;
+    BlockColumns read;
+    ReadColumns(block, read);
+    std::uint64_t wanted = PassingColumns(read, columns);
+    if (wanted == 0)
+        return;
+    const std::size_t n = read.Count;
     std::string& names = scratch.Names;
-    names.resize(nameBytes);
-    scratch.Upper.resize(nameText.empty() ? 0 : nameBytes);
-    code.Decode(streams, names.data(), nameText.empty() ? nullptr : scratch.Upper.data());
-    const PackedArray dirNumbers(reader, n);
-    const PackedArray dates(reader, n);
-    const PackedArray times(reader, n);
-    // Sizes take several bytes: only those of the records handed over are
-    // read out. A size in the scanner's form is never 0, one byte.
-    std::string_view sizes[BlockRecords];
-    reader.PassVarints(n, sizes);
-    const std::uint64_t named =
-        nameText.empty() ? 0 : NamesHolding(scratch.Upper, lengths, n, nameText);
-    // The texts of other forms follow in record order, so where a block has
-    // any, each record's are passed over even when it is not handed over.
-    const bool anyTexts = reader.Left() > 0;
+    names.resize(read.NameBytes);
+    scratch.Upper.resize(nameText.empty() ? 0 : read.NameBytes);
+    Code().Decode(read.Streams, names.data(), nameText.empty() ? nullptr : scratch.Upper.data());
+    if (!nameText.empty())
+        wanted &= NamesHolding(scratch.Upper, read.Lengths, n, nameText);
     std::string& directory = scratch.Directory;
     CatalogRecordView record;
     std::size_t nameAt = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const std::string_view name = std::string_view(names).substr(nameAt, lengths[i]);
-        nameAt += lengths[i];
-        const bool wanted = nameText.empty() || (named >> i & 1);
-        if (!wanted && !anyTexts)
-            continue;
-        const bool coded[3] = {dates[i] != 0, times[i] != 0, sizes[i] != std::string_view("\0", 1)};
-        std::string_view texts[3];
-        for (int field = 0; field < 3; ++field) {
-            if (coded[field])
-                continue;
-            if (!anyTexts)
-                throw DamagedPart();
-            texts[field] = reader.Bytes(reader.Varint());
-        }
-        if (!wanted)
+        const std::string_view name = std::string_view(names).substr(nameAt, read.Lengths[i]);
+        nameAt += read.Lengths[i];
+        if (!(wanted >> i & 1))
             continue;
         char dateBuffer[16], timeBuffer[16], sizeBuffer[24];
+        const auto text = [&](BlockColumns::Field field) { return read.Texts[i][field]; };
+        record.Lines[0] =
+            read.Coded(i, BlockColumns::Kind) ? KindText(read.Kinds[i]) : text(BlockColumns::Kind);
         record.Lines[1] = name;
-        if (dirNumbers[i] >= parents_.Size())
+        if (read.Directories[i] >= parents_.Size())
             throw DamagedPart();
         directory.clear();
-        AppendDirectory(dirNumbers[i], directory);
+        AppendDirectory(read.Directories[i], directory);
         record.Lines[2] = directory;
-        record.Lines[3] = coded[0] ? DateText(dates[i], dateBuffer) : texts[0];
-        record.Lines[4] = coded[1] ? TimeText(times[i], timeBuffer) : texts[1];
-        record.Lines[5] = coded[2] ? SizeText(ByteReader(sizes[i]).Varint(), sizeBuffer) : texts[2];
+        record.Lines[3] = read.Coded(i, BlockColumns::Date) ? DateText(read.Dates[i], dateBuffer)
+                                                            : text(BlockColumns::Date);
+        record.Lines[4] = read.Coded(i, BlockColumns::Time) ? TimeText(read.Times[i], timeBuffer)
+                                                            : text(BlockColumns::Time);
+        record.Lines[5] = read.Coded(i, BlockColumns::Size)
+                              ? SizeText(ByteReader(read.Sizes[i]).Varint(), sizeBuffer)
+                              : text(BlockColumns::Size);
         consumer(record);
     }
-    if (reader.Left() != 0)
-        throw DamagedPart();
 }
 
 } // namespace quillory

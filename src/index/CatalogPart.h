@@ -13,6 +13,17 @@
 
 namespace quillory {
 
+// A test of a record's kind and size lines, made before its name is decoded,
+// so that a block none of whose records passes it costs no decoding.
+class ColumnTest {
+public:
+    virtual ~ColumnTest() = default;
+    // `size` is the size when its line is in the scanner's form (plain
+    // decimal); `sizeLine` is the line itself either way.
+    virtual bool Passes(std::string_view kind, std::optional<std::uint64_t> size,
+                        std::string_view sizeLine) const = 0;
+};
+
 // One index part (see PartFormat.h), read from bytes that stay in place
 // while it is used (a segment's mapping). Making it checks the head; every
 // other piece is checked as it is used, so a search pays only for the bytes
@@ -29,6 +40,7 @@ public:
     bool AllTimesCoded() const { return allTimesCoded_; }
 
     std::uint32_t BlockCount() const { return blockCount_; }
+    std::uint64_t RecordCount() const { return recordCount_; }
 
     // Checks every piece of the part, as a search would check each it reads;
     // raises DamagedPart.
@@ -39,13 +51,15 @@ public:
     std::vector<std::uint32_t> CandidateBlocks(const std::vector<std::uint32_t>& keys) const;
 
     // Hands the records of `block` to `consumer`, in catalog order: their
-    // name, directory, date, time and size lines exactly as the catalog holds
-    // them (the kind and closing lines are not kept: no search uses them).
-    // When `nameText` (upper-case) is not empty, only the records whose name,
-    // its ASCII letters upper-cased, holds it are handed over, and only their
-    // other lines are decoded.
+    // kind, name, directory, date, time and size lines exactly as the catalog
+    // holds them (the closing line is not kept: no search uses it). Only the
+    // records that pass `columns`, when given, are handed over, and when
+    // `nameText` (upper-case) is not empty, only those whose name, its ASCII
+    // letters upper-cased, holds it; only their other lines are decoded.
     void ForEachRecord(std::uint32_t block, const RecordConsumer& consumer,
-                       std::string_view nameText = {}) const;
+                       std::string_view nameText = {}, const ColumnTest* columns = nullptr) const;
+    // How many records of `block` pass `columns`, without decoding a name.
+    std::size_t CountRecords(std::uint32_t block, const ColumnTest& columns) const;
 
 private:
     void ReadHead(std::string_view head);
@@ -65,6 +79,10 @@ private:
     // How many of the shortest posting lists of a search's keys are read.
     static constexpr std::size_t MaxListsRead = 2;
     std::string_view ReadBlock(std::uint32_t block) const;
+    struct BlockColumns;
+    // Reads a block's columns, all but the names, which it leaves coded.
+    void ReadColumns(std::uint32_t block, BlockColumns& out) const;
+    static std::uint64_t PassingColumns(const BlockColumns& block, const ColumnTest* columns);
     void AppendDirectory(std::uint32_t number, std::string& out) const;
     const ByteCode& Code() const;
 

@@ -143,6 +143,7 @@ void PartBuilder::Add(const CatalogRecordView& record) {
     directories_.push_back(number);
     dates_.push_back(DateCode(record.Date()));
     times_.push_back(TimeCode(record.Time()));
+    kinds_.push_back(KindCode(record.Kind()));
     const std::uint64_t size = SizeCode(record.Size());
     AppendVarint(sizes_, size);
     allTimesCoded_ = allTimesCoded_ && dates_.back() != 0 && times_.back() != 0;
@@ -153,6 +154,8 @@ void PartBuilder::Add(const CatalogRecordView& record) {
         AppendText(texts_, record.Time());
     if (size == 0)
         AppendText(texts_, record.Size());
+    if (kinds_.back() == 0)
+        AppendText(texts_, record.Kind());
     if (++records_ % BlockRecords == 0)
         EndBlock();
 }
@@ -162,6 +165,7 @@ void PartBuilder::EndBlock() {
     AppendPackedArray(tail_, directories_);
     AppendPackedArray(tail_, dates_);
     AppendPackedArray(tail_, times_);
+    AppendPackedArray(tail_, kinds_);
     tail_ += sizes_;
     tail_ += texts_;
     blockTails_.Append(tail_);
@@ -169,6 +173,7 @@ void PartBuilder::EndBlock() {
     directories_.clear();
     dates_.clear();
     times_.clear();
+    kinds_.clear();
     sizes_.clear();
     texts_.clear();
     if (MemoryBytes() > PartMemoryBytes)

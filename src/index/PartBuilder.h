@@ -64,7 +64,7 @@ private:
     std::array<std::uint64_t, 256> byteCounts_{};
     // The current block's other columns, then the coded columns of each
     // finished block one after another, and the length of each.
-    std::vector<std::uint32_t> directories_, dates_, times_;
+    std::vector<std::uint32_t> directories_, dates_, times_, kinds_;
     std::string sizes_, texts_, tail_;
     ChunkedText blockTails_;
     std::vector<std::uint32_t> tailLengths_;

@@ -56,6 +56,14 @@ std::uint32_t TimeCode(std::string_view time) {
     return code + 1;
 }
 
+std::uint32_t KindCode(std::string_view kind) {
+    return kind == "F" ? FileKindCode : kind == "D" ? DirectoryKindCode : 0;
+}
+
+std::string_view KindText(std::uint32_t code) {
+    return code == FileKindCode ? "F" : "D";
+}
+
 std::uint64_t SizeCode(std::string_view size) {
     if (size.empty() || size.size() > 19 || (size.size() > 1 && size[0] == '0'))
         return 0;

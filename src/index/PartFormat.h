@@ -17,9 +17,9 @@ namespace quillory {
 //
 //   blocks    the records, BlockRecords at a time, in catalog order: the
 //             names in the name code, as NameStreams streams each of a run
-//             of whole names, the directories as numbers, dates, times and
-//             sizes as numbers when they are in the form the scanner writes
-//             them and as their text otherwise
+//             of whole names, the directories as numbers, dates, times,
+//             kinds and sizes as numbers when they are in the form the
+//             scanner writes them and as their text otherwise
 //   postings  for each trigram key in order, the blocks holding it: block
 //             numbers as differences, or a bitmap when that is shorter
 //   dirs      every directory text once: the suffix strings, and for each
@@ -102,15 +102,19 @@ private:
 };
 inline constexpr std::size_t KeyFilterKeys = 96;
 
-// A date "D/M/YYYY" and a time "hh:mm:ss" as the scanner writes them, and a
-// size in plain decimal, as numbers above 0; 0 means the text is kept as is.
+// A date "D/M/YYYY" and a time "hh:mm:ss" as the scanner writes them, a
+// kind "F" or "D", and a size in plain decimal, as numbers above 0; 0 means
+// the text is kept as is.
 std::uint32_t DateCode(std::string_view date);
 std::uint32_t TimeCode(std::string_view time);
+std::uint32_t KindCode(std::string_view kind);
 std::uint64_t SizeCode(std::string_view size);
+inline constexpr std::uint32_t FileKindCode = 1, DirectoryKindCode = 2;
 // Their texts again; `buffer` holds them.
 std::string_view DateText(std::uint32_t code, char (&buffer)[16]);
 std::string_view TimeText(std::uint32_t code, char (&buffer)[16]);
 std::string_view SizeText(std::uint64_t code, char (&buffer)[24]);
+std::string_view KindText(std::uint32_t code);
 
 // A name code's 256 lengths, most of them 0, as the bytes that have a code
 // and their lengths; and back. Reading raises DamagedPart.

@@ -33,7 +33,7 @@ namespace quillory {
 // it never changes after, and a segment whose header or table fails its
 // check is passed over, so one cut short by a kill or a power cut is never
 // used. Numbers are little-endian.
-inline constexpr std::string_view SegmentMagic{"QLYSEG\x03\n", 8};
+inline constexpr std::string_view SegmentMagic{"QLYSEG\x04\n", 8};
 inline constexpr std::size_t SegmentHeaderBytes = 32;
 inline constexpr std::size_t SegmentEntryBytes = 140;
 // What segment files end with; a segment being written is hidden.

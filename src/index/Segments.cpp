@@ -59,6 +59,12 @@ void MergeSegments(const std::shared_ptr<const IndexFolder>& folder, const Datab
                    const std::vector<std::string>& files, const std::atomic<bool>* stop) {
     if (!folder->TryHold())
         return;
+    // A segment that does not open is damaged or of an older format: it
+    // would never be read again.
+    for (const std::string& name : folder->SegmentNames()) {
+        if (!Segment::Open(folder->Descriptor(), name))
+            ::unlinkat(folder->Descriptor(), name.c_str(), 0);
+    }
     const Segments segments = OpenSegments(*folder);
     std::vector<FoundEntry> live;
     std::uint64_t liveBytes = 0, allBytes = 0;

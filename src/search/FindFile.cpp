@@ -12,6 +12,8 @@
 #include "search/Bmh.h"
 #include "search/CandidateFilter.h"
 #include "search/DayNumber.h"
+#include "search/KeyQuery.h"
+#include "search/RecordFilters.h"
 #include "store/BZip2.h"
 #include "store/CatalogName.h"
 #include "store/CatalogReader.h"
@@ -40,7 +42,8 @@ struct CatalogJob {
 class RecordTest {
 public:
     explicit RecordTest(const SearchCriteria& criteria)
-        : criteria_(criteria), dateTest_(criteria.RangeStart > -1 && criteria.RangeEnd > -1),
+        : criteria_(criteria), filters_(criteria.Filters.get()),
+          dateTest_(criteria.RangeStart > -1 && criteria.RangeEnd > -1),
           nameTest_(criteria.NamePattern != "*" && !criteria.NamePattern.empty()) {}
 
     // Whether only records holding the name text somewhere can pass, so that
@@ -49,22 +52,23 @@ public:
         return nameTest_ && !dateTest_ && (criteria_.MatchName || criteria_.MatchDirectory);
     }
 
-    // The trigram keys every passing record holds: those of the name text in
-    // each field it must be found in, when it is long enough to have any.
-    std::vector<std::uint32_t> IndexKeys() const {
+    // The blocks of an index part a passing record can be in: those holding
+    // the trigrams of the name text in each field it must be found in, and
+    // those the further tests pick.
+    KeyQuery IndexKeys() const {
         std::vector<std::uint32_t> keys;
-        const std::string& text = criteria_.NamePattern;
-        if (!nameTest_ || text.size() < 3)
-            return keys;
         for (const auto& [field, wanted] :
              {std::pair{TextField::Name, criteria_.MatchName},
               std::pair{TextField::Directory, criteria_.MatchDirectory}}) {
-            for (std::size_t i = 0; wanted && i + 3 <= text.size(); ++i)
-                keys.push_back(TrigramKey(text.data() + i, field));
+            if (nameTest_ && wanted) {
+                const std::vector<std::uint32_t> more = TrigramKeys(criteria_.NamePattern, field);
+                keys.insert(keys.end(), more.begin(), more.end());
+            }
         }
-        std::sort(keys.begin(), keys.end());
-        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-        return keys;
+        std::vector<KeyQuery> all{KeyQuery::AllKeys(std::move(keys))};
+        if (filters_)
+            all.push_back(filters_->Keys());
+        return KeyQuery::AllOf(std::move(all));
     }
 
     bool Passes(const CatalogRecordView& record) {
@@ -74,13 +78,23 @@ public:
             if (time < criteria_.RangeStart || time > criteria_.RangeEnd)
                 return false;
         }
-        if (!nameTest_)
-            return true;
-        return (!criteria_.MatchName || Contains(record.Name())) &&
-               (!criteria_.MatchDirectory || Contains(record.Directory()));
+        if (nameTest_ && !((!criteria_.MatchName || Contains(record.Name())) &&
+                           (!criteria_.MatchDirectory || Contains(record.Directory()))))
+            return false;
+        return !filters_ || filters_->Passes(record);
     }
 
     bool TestsDates() const { return dateTest_; }
+    // Whether the command line's further tests are made.
+    bool Filters() const { return filters_ != nullptr; }
+    // The test of a record's kind and size, when one is made.
+    const ColumnTest* Columns() const {
+        return filters_ && filters_->TestsColumns() ? filters_ : nullptr;
+    }
+    // Whether a record is tested beyond its kind and size.
+    bool TestsTexts() const {
+        return dateTest_ || nameTest_ || (filters_ && filters_->TestsTexts());
+    }
 
     // The text every passing record's name holds, when there is one.
     std::string_view NameText() const {
@@ -103,11 +117,21 @@ private:
     }
 
     const SearchCriteria& criteria_;
+    const RecordFilters* filters_;
     const bool dateTest_;
     const bool nameTest_;
     BmhTable table_;
     bool tablePrepared_ = false;
     std::string upper_;
+};
+
+// What a search does with one catalog's passing records: keeps them in a
+// list, or only counts them.
+struct CatalogMatches {
+    ResultList* Kept = nullptr; // nothing: counted
+    std::size_t Counted = 0;
+
+    std::size_t Size() const { return Kept ? Kept->Size() : Counted; }
 };
 
 // The catalogs to read, after the tests on their file names. A disk number
@@ -146,15 +170,19 @@ std::vector<CatalogJob> ChooseCatalogs(const DatabaseAccess& database, const Cat
 // read faster (see below).
 enum class PartAnswer { Answered, AnsweredByBytes, Missing, Passed };
 
-// Answers one catalog from its index part; `found` is left empty when the
+// Answers one catalog from its index part; `matches` are left empty when the
 // catalog is to be read instead.
 PartAnswer SearchPart(const SearchIndex& index, const CatalogJob& job, bool compressed,
-                      const std::vector<std::uint32_t>& keys, RecordTest& test,
-                      const RecordConsumer& keep, ResultList& found) {
+                      const KeyQuery& keys, RecordTest& test, const RecordConsumer& keep,
+                      CatalogMatches& matches) {
     // A plain catalog's text is looked through faster than every block of a
     // part is decoded: its part serves only a search whose text picks few
-    // blocks. A compressed catalog's part is always the faster.
-    if (!compressed && keys.empty())
+    // blocks. A compressed catalog's part is always the faster, and so is
+    // every part for the command line's further tests, which its columns
+    // answer before any name is decoded, and for a count, which needs no
+    // record at all when nothing but kind and size is tested.
+    const bool partFirst = compressed || test.Filters() || !matches.Kept;
+    if (!partFirst && !keys.Narrows())
         return PartAnswer::Passed;
     const std::optional<CurrentEntry> current = index.Current(job.FileName);
     if (!current)
@@ -165,19 +193,26 @@ PartAnswer SearchPart(const SearchIndex& index, const CatalogJob& job, bool comp
     // A date test converts every record's date and time, and one that does
     // not convert stops the search: then every record is tested.
     const bool everyRecord = test.TestsDates() && !entry.AllTimesCoded;
-    // A part whose key filter lacks a key of the text holds no match.
-    if (!everyRecord && !keys.empty() &&
-        !std::all_of(keys.begin(), keys.end(),
-                     [&](std::uint32_t key) { return entry.Filter.MayHold(key); }))
+    // A part whose key filter lacks the keys of a passing record holds none.
+    if (!everyRecord && !keys.MayHold(entry.Filter))
         return answered;
     try {
         const CatalogPart part = current->From->Part(entry);
         const std::vector<std::uint32_t> blocks =
-            part.CandidateBlocks(everyRecord ? std::vector<std::uint32_t>() : keys);
-        const bool read = compressed || blocks.size() <= part.BlockCount() / MostBlocksOfPlain;
-        if (read) {
-            for (std::uint32_t block : blocks)
-                part.ForEachRecord(block, keep, everyRecord ? std::string_view() : test.NameText());
+            everyRecord ? KeyQuery::Everything().Blocks(part) : keys.Blocks(part);
+        const bool read = partFirst || blocks.size() <= part.BlockCount() / MostBlocksOfPlain;
+        const bool countColumns = !matches.Kept && !test.TestsTexts();
+        if (read && countColumns && !test.Columns()) {
+            matches.Counted += part.RecordCount();
+        } else if (read) {
+            for (std::uint32_t block : blocks) {
+                if (countColumns)
+                    matches.Counted += part.CountRecords(block, *test.Columns());
+                else
+                    part.ForEachRecord(block, keep,
+                                       everyRecord ? std::string_view() : test.NameText(),
+                                       test.Columns());
+            }
         }
         current->From->Done(entry);
         if (!read)
@@ -186,8 +221,11 @@ PartAnswer SearchPart(const SearchIndex& index, const CatalogJob& job, bool comp
             return answered;
     } catch (const DamagedPart&) {
     }
-    found = ResultList();
-    found.BeginCatalog(job.Disk.DiskName, job.Disk.DiskNumber);
+    if (matches.Kept) {
+        *matches.Kept = ResultList();
+        matches.Kept->BeginCatalog(job.Disk.DiskName, job.Disk.DiskNumber);
+    }
+    matches.Counted = 0;
     return PartAnswer::Missing;
 }
 
@@ -209,13 +247,22 @@ std::string CatalogFailure(const CatalogJob& job, const char* cause) {
     return FormatMessage(msg::CatalogProblem, {job.FileName, cause});
 }
 
+// What a run of the search is for: the matches of each catalog kept for the
+// caller (as a list each, or handed over as each catalog is done), or counted.
+struct SearchGoal {
+    bool Count = false;
+    const CatalogSink* EachCatalog = nullptr;
+};
+
 // Reads the catalogs of `scope`, each into a part of its own, holding the
 // database shared for the reading only. Catalogs are answered from the
 // search index where it can; the others are read, and nothing waits for
-// their parts to be made.
+// their parts to be made. Returns the parts kept, and adds the matches to
+// `matchCount`.
 std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogScope& scope,
                                     const SearchCriteria& criteria, const SearchProgress& progress,
-                                    const SearchOptions& options, SearchCoverage& coverage) {
+                                    const SearchOptions& options, const SearchGoal& goal,
+                                    SearchCoverage& coverage, std::size_t& matchCount) {
     const DatabaseAccess access(database, LockKind::Shared);
     const std::vector<CatalogJob> jobs = ChooseCatalogs(access, scope, criteria, options.KeepGoing);
     const std::optional<SearchIndex> index = options.Index == IndexUse::UseIndex
@@ -223,15 +270,19 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
                                                  : std::nullopt;
     coverage.IndexUsable = index && index->Usable();
     const auto pages = std::make_shared<ResultPages>();
+    const bool keepParts = !goal.Count && !goal.EachCatalog;
     std::vector<ResultList> parts;
-    parts.reserve(jobs.size());
-    for (std::size_t i = 0; i < jobs.size(); ++i)
-        parts.emplace_back(pages);
-    // Progress is told for every catalog, by one thread at a time.
-    std::mutex progressMutex;
+    if (keepParts) {
+        parts.reserve(jobs.size());
+        for (std::size_t i = 0; i < jobs.size(); ++i)
+            parts.emplace_back(pages);
+    }
+    // Progress is told for every catalog, by one thread at a time, and so
+    // is each catalog handed over.
+    std::mutex progressMutex, sinkMutex;
     std::atomic<std::size_t> catalogsRead = 0, matches = 0, fromIndex = 0, missing = 0, byBytes = 0;
     std::vector<std::string> failures(jobs.size());
-    const std::vector<std::uint32_t> keys = RecordTest(criteria).IndexKeys();
+    const KeyQuery keys = RecordTest(criteria).IndexKeys();
     ForEachInParallel(jobs.size(), [&](std::size_t i) {
         const CatalogJob& job = jobs[i];
         if (progress) {
@@ -239,18 +290,24 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
             progress({job.Disk.DiskName, catalogsRead, jobs.size(), matches});
         }
         RecordTest test(criteria);
-        ResultList& part = parts[i];
-        part.BeginCatalog(job.Disk.DiskName, job.Disk.DiskNumber);
+        ResultList handed(pages);
+        CatalogMatches found{.Kept = goal.Count ? nullptr : keepParts ? &parts[i] : &handed};
+        if (found.Kept)
+            found.Kept->BeginCatalog(job.Disk.DiskName, job.Disk.DiskNumber);
         const RecordConsumer keep = [&](const CatalogRecordView& record) {
-            if (test.Passes(record))
-                part.Append(record.Name(), record.Directory(), record.Size(), record.Date(),
-                            record.Time());
+            if (!test.Passes(record))
+                return;
+            if (found.Kept)
+                found.Kept->Append(record.Name(), record.Directory(), record.Size(), record.Date(),
+                                   record.Time(), record.Kind());
+            else
+                ++found.Counted;
         };
         try {
             if (!job.Failure.empty())
                 throw Error(job.Failure);
             const PartAnswer answer =
-                index ? SearchPart(*index, job, access.Compressed(), keys, test, keep, part)
+                index ? SearchPart(*index, job, access.Compressed(), keys, test, keep, found)
                       : PartAnswer::Passed;
             if (answer == PartAnswer::Answered || answer == PartAnswer::AnsweredByBytes)
                 ++fromIndex;
@@ -268,9 +325,15 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
                 throw Error(CatalogFailure(job, error.what()));
             }
             failures[i] = CatalogFailure(job, error.what());
-            part = ResultList(pages);
+            if (found.Kept)
+                *found.Kept = ResultList(pages);
+            found.Counted = 0;
         }
-        matches += part.Size();
+        matches += found.Size();
+        if (goal.EachCatalog && found.Size() > 0) {
+            const std::lock_guard lock(sinkMutex);
+            (*goal.EachCatalog)(*found.Kept);
+        }
         ++catalogsRead;
     });
     coverage.FromIndex = fromIndex;
@@ -281,6 +344,7 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
         if (!failure.empty())
             coverage.PassedOver.push_back(std::move(failure));
     }
+    matchCount += matches;
     return parts;
 }
 
@@ -290,15 +354,13 @@ ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
                     const SearchCriteria& criteria, const SearchProgress& progress,
                     const SearchOptions& options, SearchCoverage* coverage) {
     SearchCoverage counted;
+    std::size_t matchCount = 0;
     std::vector<ResultList> parts =
-        ReadMatches(database, scope, criteria, progress, options, counted);
+        ReadMatches(database, scope, criteria, progress, options, {}, counted, matchCount);
     if (coverage)
         *coverage = counted;
     ResultList results;
-    std::size_t total = 0;
-    for (const ResultList& part : parts)
-        total += part.Size();
-    results.Reserve(total);
+    results.Reserve(matchCount);
     for (ResultList& part : parts)
         results.Splice(std::move(part));
     parts.clear();
@@ -308,6 +370,29 @@ ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
     ::malloc_trim(0);
     results.Sort(ResultKey::Name, true);
     return results;
+}
+
+void FindEachCatalog(const OpenDatabase& database, const CatalogScope& scope,
+                     const SearchCriteria& criteria, const CatalogSink& sink,
+                     const SearchProgress& progress, const SearchOptions& options,
+                     SearchCoverage* coverage) {
+    SearchCoverage counted;
+    std::size_t matchCount = 0;
+    ReadMatches(database, scope, criteria, progress, options, {.EachCatalog = &sink}, counted,
+                matchCount);
+    if (coverage)
+        *coverage = counted;
+}
+
+std::size_t CountMatches(const OpenDatabase& database, const CatalogScope& scope,
+                         const SearchCriteria& criteria, const SearchProgress& progress,
+                         const SearchOptions& options, SearchCoverage* coverage) {
+    SearchCoverage counted;
+    std::size_t matchCount = 0;
+    ReadMatches(database, scope, criteria, progress, options, {.Count = true}, counted, matchCount);
+    if (coverage)
+        *coverage = counted;
+    return matchCount;
 }
 
 } // namespace quillory

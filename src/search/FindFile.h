@@ -86,4 +86,23 @@ ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
                     const SearchCriteria& criteria, const SearchProgress& progress = {},
                     const SearchOptions& options = {}, SearchCoverage* coverage = nullptr);
 
+// Takes the matches of one catalog, in the order the catalog holds them.
+using CatalogSink = std::function<void(const ResultList& matches)>;
+
+// The same search, handing each catalog's matches to `sink` as soon as the
+// catalog is done (one call at a time, catalogs in the order they end, none
+// for a catalog without matches), so that nothing waits for the whole search
+// and no list of every match is held.
+void FindEachCatalog(const OpenDatabase& database, const CatalogScope& scope,
+                     const SearchCriteria& criteria, const CatalogSink& sink,
+                     const SearchProgress& progress = {}, const SearchOptions& options = {},
+                     SearchCoverage* coverage = nullptr);
+
+// The number of records the same search finds. A record is not even decoded
+// where the index can tell without: every record of a part passes a search
+// with no test, and kind and size are told by a part's columns.
+std::size_t CountMatches(const OpenDatabase& database, const CatalogScope& scope,
+                         const SearchCriteria& criteria, const SearchProgress& progress = {},
+                         const SearchOptions& options = {}, SearchCoverage* coverage = nullptr);
+
 } // namespace quillory

@@ -249,17 +249,17 @@ void ResultList::BeginCatalog(std::string_view diskName, std::string_view diskNu
     catalogBegun_ = true;
 }
 
-// An entry is its five texts (name, directory, size, date, time), each after
-// its length.
+// An entry is its six texts (name, directory, size, date, time, kind), each
+// after its length.
 void ResultList::Append(std::string_view name, std::string_view directory, std::string_view size,
-                        std::string_view date, std::string_view time) {
+                        std::string_view date, std::string_view time, std::string_view kind) {
     if (catalogBegun_) {
         catalogs_.push_back(std::make_unique<Catalog>(
             Catalog{std::move(nextDiskName_), std::move(nextDiskNumber_)}));
         blockUsed_ = RoundUpToPage(blockUsed_); // a catalog's entries start a page of their own
         catalogBegun_ = false;
     }
-    const std::string_view texts[] = {name, directory, size, date, time};
+    const std::string_view texts[] = {name, directory, size, date, time, kind};
     std::size_t bytes = 0;
     for (std::string_view text : texts)
         bytes += LengthBytes(text.size()) + text.size();
@@ -286,6 +286,7 @@ ResultEntry ResultList::Decode(const char* at) {
     entry.Size = TakeText(at);
     entry.Date = TakeText(at);
     entry.Time = TakeText(at);
+    entry.Kind = TakeText(at);
     return entry;
 }
 

@@ -9,8 +9,8 @@
 
 namespace quillory {
 
-// One match: the record's name, directory, size, date and time, and the disk
-// name and number of its catalog, each exactly as read.
+// One match: the record's name, directory, size, date, time and kind ("F" or
+// "D"), and the disk name and number of its catalog, each exactly as read.
 struct ResultEntry {
     std::string_view Name;
     std::string_view Directory;
@@ -19,6 +19,7 @@ struct ResultEntry {
     std::string_view Size;
     std::string_view Date;
     std::string_view Time;
+    std::string_view Kind;
 };
 
 // The sort keys of the result list's columns.
@@ -68,7 +69,7 @@ public:
     // Entries appended after this belong to the catalog of that disk.
     void BeginCatalog(std::string_view diskName, std::string_view diskNumber);
     void Append(std::string_view name, std::string_view directory, std::string_view size,
-                std::string_view date, std::string_view time);
+                std::string_view date, std::string_view time, std::string_view kind = "F");
     // Moves every entry of `other` to the end of this list, in its order.
     void Splice(ResultList&& other);
     // Makes room for `count` entries in all, so splicing does not regrow the order.

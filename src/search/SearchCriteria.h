@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace quillory {
+
+class RecordFilters;
 
 // What a search looks for. The defaults let every record of every catalog pass.
 struct SearchCriteria {
@@ -16,6 +19,8 @@ struct SearchCriteria {
     bool UseDiskNumber = false;
     double RangeStart = -1.0; // time values; the date test is on only when both are above -1
     double RangeEnd = -1.0;
+    // The command line's further tests (see RecordFilters); none when empty.
+    std::shared_ptr<const RecordFilters> Filters;
 };
 
 } // namespace quillory

@@ -1,0 +1,322 @@
+#include "output/RecordFormat.h"
+
+#include "output/FileExport.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+namespace quillory {
+
+namespace {
+
+constexpr std::size_t FlushBytes = 64 * 1024;
+constexpr const char* FieldNames[] = {"name", "directory", "disk_name", "disk_number",
+                                      "size", "modified",  "type"};
+// Each field's key in a json object, with what goes before it.
+constexpr std::string_view JsonKeys[] = {
+    "{\"name\":", ",\"directory\":", ",\"disk_name\":", ",\"disk_number\":",
+    ",\"size\":", ",\"modified\":",  ",\"type\":"};
+constexpr char CsvHeader[] = "name,directory,disk_name,disk_number,size,modified,type";
+
+// A table of the bytes for which `special` holds.
+template <typename Predicate> constexpr std::array<bool, 256> ByteTable(Predicate special) {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[c] = special(c);
+    return table;
+}
+
+constexpr auto CsvSpecial =
+    ByteTable([](int c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
+constexpr auto CsvQuote = ByteTable([](int c) { return c == '"'; });
+constexpr auto TsvSpecial =
+    ByteTable([](int c) { return c == '\t' || c == '\n' || c == '\r' || c == '\\'; });
+constexpr auto JsonSpecial = ByteTable([](int c) { return c < 0x20 || c == '"' || c == '\\'; });
+
+unsigned char Byte(char c) {
+    return static_cast<unsigned char>(c);
+}
+
+// Appends `text` with every byte for which `table` holds replaced by what
+// `escape` appends, runs of other bytes copied at once.
+template <typename Escape>
+void AppendEscaped(std::string_view text, const std::array<bool, 256>& table, std::string& out,
+                   Escape escape) {
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!table[Byte(text[i])])
+            continue;
+        out.append(text.data() + run, i - run);
+        escape(text[i], out);
+        run = i + 1;
+    }
+    out.append(text.data() + run, text.size() - run);
+}
+
+bool HasSpecial(std::string_view text, const std::array<bool, 256>& table) {
+    for (const char c : text)
+        if (table[Byte(c)])
+            return true;
+    return false;
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = p + text.size();
+    while (p < end) {
+        if (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if ((word & 0x8080808080808080u) == 0) {
+                p += 8;
+                continue;
+            }
+        }
+        const unsigned c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        std::ptrdiff_t more;              // continuation bytes
+        unsigned low = 0x80, high = 0xBF; // range of the first of them
+        if (c >= 0xC2 && c <= 0xDF)
+            more = 1;
+        else if (c == 0xE0)
+            more = 2, low = 0xA0;
+        else if (c == 0xED)
+            more = 2, high = 0x9F;
+        else if (c >= 0xE1 && c <= 0xEF)
+            more = 2;
+        else if (c == 0xF0)
+            more = 3, low = 0x90;
+        else if (c == 0xF4)
+            more = 3, high = 0x8F;
+        else if (c >= 0xF1 && c <= 0xF3)
+            more = 3;
+        else
+            return false;
+        if (end - p <= more || p[1] < low || p[1] > high)
+            return false;
+        for (std::ptrdiff_t i = 2; i <= more; ++i)
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+        p += more + 1;
+    }
+    return true;
+}
+
+void AppendBase64(std::string_view bytes, std::string& out) {
+    static constexpr char Digits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::size_t i = 0;
+    for (; i + 3 <= bytes.size(); i += 3) {
+        const std::uint32_t v = Byte(bytes[i]) << 16 | Byte(bytes[i + 1]) << 8 | Byte(bytes[i + 2]);
+        const char group[4] = {Digits[v >> 18], Digits[v >> 12 & 63], Digits[v >> 6 & 63],
+                               Digits[v & 63]};
+        out.append(group, 4);
+    }
+    if (const std::size_t left = bytes.size() - i; left > 0) {
+        const std::uint32_t v = Byte(bytes[i]) << 16 | (left == 2 ? Byte(bytes[i + 1]) << 8 : 0);
+        const char group[4] = {Digits[v >> 18], Digits[v >> 12 & 63],
+                               left == 2 ? Digits[v >> 6 & 63] : '=', '='};
+        out.append(group, 4);
+    }
+}
+
+void AppendJsonString(std::string_view text, std::string& out) {
+    if (!IsValidUtf8(text)) {
+        out += "{\"bytes\":\"";
+        AppendBase64(text, out);
+        out += "\"}";
+        return;
+    }
+    out += '"';
+    AppendEscaped(text, JsonSpecial, out, [](char c, std::string& to) {
+        switch (c) {
+        case '"':
+            to += "\\\"";
+            return;
+        case '\\':
+            to += "\\\\";
+            return;
+        case '\n':
+            to += "\\n";
+            return;
+        case '\r':
+            to += "\\r";
+            return;
+        case '\t':
+            to += "\\t";
+            return;
+        case '\b':
+            to += "\\b";
+            return;
+        case '\f':
+            to += "\\f";
+            return;
+        default: {
+            static constexpr char Hex[] = "0123456789abcdef";
+            const char code[6] = {'\\', 'u', '0', '0', Hex[Byte(c) >> 4], Hex[Byte(c) & 15]};
+            to.append(code, 6);
+        }
+        }
+    });
+    out += '"';
+}
+
+bool AllDigits(std::string_view text) {
+    for (const char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+// Whether `text` is an integer a JSON reader keeps exactly in a double.
+bool IsJsonInteger(std::string_view text, bool allowNegative) {
+    if (allowNegative && !text.empty() && text[0] == '-')
+        text.remove_prefix(1);
+    return !text.empty() && text.size() <= 15 && AllDigits(text) &&
+           (text[0] != '0' || text.size() == 1);
+}
+
+// The modified field of a date and time, into `out`.
+void MakeModified(std::string_view date, std::string_view time, std::string& out) {
+    out.clear();
+    const std::size_t first = date.find('/');
+    const std::size_t second = first == std::string_view::npos ? first : date.find('/', first + 1);
+    if (second != std::string_view::npos) {
+        const std::string_view day = date.substr(0, first);
+        const std::string_view month = date.substr(first + 1, second - first - 1);
+        const std::string_view year = date.substr(second + 1);
+        const auto shortNumber = [](std::string_view part) {
+            return !part.empty() && part.size() <= 2 && AllDigits(part);
+        };
+        const bool timeForm = time.size() == 8 && time[2] == ':' && time[5] == ':' &&
+                              AllDigits(time.substr(0, 2)) && AllDigits(time.substr(3, 2)) &&
+                              AllDigits(time.substr(6, 2));
+        if (shortNumber(day) && shortNumber(month) && year.size() == 4 && AllDigits(year) &&
+            timeForm) {
+            out.append(year).append(1, '-');
+            out.append(2 - month.size(), '0').append(month).append(1, '-');
+            out.append(2 - day.size(), '0').append(day).append(1, ' ');
+            out.append(time);
+            return;
+        }
+    }
+    out.append(date).append(1, ' ').append(time);
+}
+
+std::string_view TypeOf(std::string_view kind) {
+    if (kind == "F")
+        return "file";
+    if (kind == "D")
+        return "directory";
+    return kind;
+}
+
+} // namespace
+
+RecordWriter::RecordWriter(RecordFormat format, bool byteOrderMark, ByteOutput& output)
+    : format_(format), byteOrderMark_(byteOrderMark), output_(output) {
+    buffer_.reserve(FlushBytes + 4096);
+}
+
+void RecordWriter::Begin() {
+    begun_ = true;
+    const bool tabular = format_ == RecordFormat::Csv || format_ == RecordFormat::Tsv;
+    if (tabular && byteOrderMark_)
+        buffer_ += "\xEF\xBB\xBF";
+    if (format_ == RecordFormat::Csv) {
+        buffer_ += CsvHeader;
+        buffer_ += "\r\n";
+    } else if (format_ == RecordFormat::Tsv) {
+        for (const char* name : FieldNames) {
+            buffer_ += name;
+            buffer_ += '\t';
+        }
+        buffer_.back() = '\n';
+    }
+}
+
+void RecordWriter::Flush() {
+    WriteAll(output_, buffer_);
+    buffer_.clear();
+}
+
+void RecordWriter::AppendField(std::string_view text) {
+    switch (format_) {
+    case RecordFormat::Csv:
+        if (!HasSpecial(text, CsvSpecial)) {
+            buffer_ += text;
+            return;
+        }
+        buffer_ += '"';
+        AppendEscaped(text, CsvQuote, buffer_, [](char, std::string& to) { to += "\"\""; });
+        buffer_ += '"';
+        return;
+    case RecordFormat::Tsv:
+        AppendEscaped(text, TsvSpecial, buffer_, [](char c, std::string& to) {
+            to += '\\';
+            to += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\';
+        });
+        return;
+    case RecordFormat::Json:
+    case RecordFormat::Ndjson:
+        AppendJsonString(text, buffer_);
+        return;
+    }
+}
+
+void RecordWriter::AppendNumberField(std::string_view text, bool allowNegative) {
+    const bool json = format_ == RecordFormat::Json || format_ == RecordFormat::Ndjson;
+    if (json && IsJsonInteger(text, allowNegative))
+        buffer_ += text;
+    else
+        AppendField(text);
+}
+
+void RecordWriter::Write(const ResultEntry& entry) {
+    if (!begun_)
+        Begin();
+    MakeModified(entry.Date, entry.Time, modified_);
+    const std::string_view fields[] = {entry.Name,        entry.Directory, entry.DiskName,
+                                       entry.DiskNumber,  entry.Size,      modified_,
+                                       TypeOf(entry.Kind)};
+    const bool json = format_ == RecordFormat::Json || format_ == RecordFormat::Ndjson;
+    if (format_ == RecordFormat::Json)
+        buffer_ += written_ ? ",\n" : "[\n";
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        if (json) {
+            buffer_ += JsonKeys[i];
+        } else if (i > 0) {
+            buffer_ += format_ == RecordFormat::Csv ? ',' : '\t';
+        }
+        if (i == 3 || i == 4)
+            AppendNumberField(fields[i], i == 3);
+        else
+            AppendField(fields[i]);
+    }
+    if (format_ == RecordFormat::Csv)
+        buffer_ += "\r\n";
+    else if (format_ == RecordFormat::Tsv)
+        buffer_ += '\n';
+    else if (format_ == RecordFormat::Ndjson)
+        buffer_ += "}\n";
+    else
+        buffer_ += '}';
+    written_ = true;
+    if (buffer_.size() >= FlushBytes)
+        Flush();
+}
+
+void RecordWriter::Finish() {
+    if (!begun_)
+        Begin();
+    if (format_ == RecordFormat::Json)
+        buffer_ += written_ ? "\n]\n" : "[]\n";
+    Flush();
+}
+
+} // namespace quillory
