@@ -197,8 +197,10 @@ TEST_F(CommandLine, TheUsageListsEveryVerbWithItsSynopsis) {
          {"  scan --db NAME --number K [--name DISK | --label] [PATH]\n",
           "  create NAME [--compressed]                    create a database\n",
           "  find --db NAME [--text T] [--in name|dir|both] [--disk-name X] [--disk-number K]\n"
-          "       [--from D/M/YYYY[ hh:mm:ss]] [--to D/M/YYYY[ hh:mm:ss]]\n"
-          "       [--sort name|dir|disk|id|size|date] [--reverse] [--output FILE] [--no-index]\n"
+          "       [--from D/M/YYYY[ hh:mm:ss]] [--to D/M/YYYY[ hh:mm:ss]] [--regex RE]\n"
+          "       [--case-sensitive] [--glob PATTERN] [--ext LIST] [--size RANGE] [--type f|d]\n"
+          "       [--sort name|dir|disk|id|size|date] [--reverse] [--count]\n"
+          "       [--format export|csv|tsv|json|ndjson] [--bom] [--output FILE] [--no-index]\n"
           "       [--keep-going]\n"
           "                                                search a database\n"})
         EXPECT_NE(help.Out.find(line), std::string::npos) << line;
