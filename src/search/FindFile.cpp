@@ -211,7 +211,7 @@ PartAnswer SearchPart(const SearchIndex& index, const CatalogJob& job, bool comp
                 else
                     part.ForEachRecord(block, keep,
                                        everyRecord ? std::string_view() : test.NameText(),
-                                       test.Columns());
+                                       everyRecord ? nullptr : test.Columns());
             }
         }
         current->From->Done(entry);

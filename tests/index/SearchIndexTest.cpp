@@ -9,6 +9,7 @@
 #include "search/DayNumber.h"
 #include "search/FindFile.h"
 #include "search/ListViewData.h"
+#include "search/RecordFilters.h"
 #include "store/BZip2.h"
 #include "store/CatalogRecord.h"
 #include "store/Database.h"
@@ -35,10 +36,14 @@ namespace fs = std::filesystem;
 using test::ReadFile;
 using test::WriteFile;
 
-std::vector<ResultRow> Rows(const ResultList& list) {
-    std::vector<ResultRow> rows;
-    for (std::size_t i = 0; i < list.Size(); ++i)
-        rows.push_back(ResultListRows(list).Row(i));
+// The rows of a list, each with its kind after its cells.
+std::vector<std::vector<std::string>> Rows(const ResultList& list) {
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t i = 0; i < list.Size(); ++i) {
+        const ResultRow row = ResultListRows(list).Row(i);
+        rows.emplace_back(row.begin(), row.end());
+        rows.back().emplace_back(list.Entry(i).Kind);
+    }
     return rows;
 }
 
@@ -83,8 +88,13 @@ protected:
     }
 
     std::string RandomText(std::size_t most) {
-        // Letters of both cases, repeats, separators and bytes above 127.
-        static const std::string alphabet = "aAbBeEnN  ..--__\\!()0179\xc3\xa9\xe4\xff";
+        // Letters of both cases, repeats, separators and bytes above 127,
+        // among them characters that fold to ASCII letters by Unicode's rules
+        // (the Kelvin sign, the long s).
+        static const std::vector<std::string> alphabet = {
+            "a", "A", "b", "B", "e", "E", "n", "N", "k", "s", " ", " ", ".", ".", "-", "-", "_",
+            "_", "\\", "!", "(", ")", "0", "1", "7", "9", "\xc3\xa9", "\xc3\x89", "\xe4", "\xff",
+            "\xe2\x84\xaa", "\xc5\xbf"};
         std::string text;
         for (std::size_t n = 1 + random() % most; n > 0; --n)
             text += alphabet[random() % alphabet.size()];
@@ -110,7 +120,7 @@ protected:
         std::string text;
         for (std::size_t i = 0; i < records; ++i) {
             const int kind = static_cast<int>(random() % 20);
-            text += (kind == 0 ? "X" : "F") + std::string("\r\n") + Word() + " " + Word() + "\r\n" +
+            text += (kind == 0 ? "X" : kind < 4 ? "D" : "F") + std::string("\r\n") + Word() + " " + Word() + "\r\n" +
                     (kind == 1 ? "odd\\dir" : directories[random() % directories.size()]) + "\r\n" +
                     (kind == 2 ? "07/03/2003"
                                : std::to_string(1 + random() % 28) + "/" +
@@ -158,22 +168,91 @@ protected:
             criteria.RangeStart = mjd(1, 1, 1995);
             criteria.RangeEnd = mjd(31, 12, 2010);
         }
+        if (random() % 2 == 0)
+            criteria.Filters = RandomFilters();
         return criteria;
     }
 
+    // Random further tests, each of them now and then.
+    std::shared_ptr<const RecordFilters> RandomFilters() {
+        static const std::vector<std::string> regexes = {
+            "eee",      "a.b",     "(?i)nab|ben", "n[ae]+n",  "^a",          "\\.$",
+            "\xc3\xa9n", "(a+)+$",  "[^a]{3}",     "e.*n",     "kan|sab",     "(?i)KEN",
+            "\\x{212A}a", "ab(c|n)e", "bb?e[0-9]",   "^.{4,}$"};
+        static const std::vector<std::string> globs = {"*a*", "?B*", "*[ab]?", "*nn*", "[!a]*e",
+                                                       "*ane*"};
+        static const std::vector<std::string> extensions = {"a,e", "\xc3\xa9", "n", "NAB"};
+        static const std::vector<std::string> sizes = {">50000", "<=100", "10..20000", "=7"};
+        auto filters = std::make_shared<RecordFilters>();
+        if (random() % 2 == 0) {
+            filters->Regex.emplace(regexes[random() % regexes.size()], random() % 3 == 0);
+            filters->RegexInName = random() % 3 != 0;
+            filters->RegexInDirectory = !filters->RegexInName || random() % 2 == 0;
+        }
+        if (random() % 4 == 0)
+            filters->Glob.emplace(globs[random() % globs.size()]);
+        if (random() % 4 == 0)
+            filters->Extensions = ExtensionList::Parse(extensions[random() % extensions.size()]);
+        if (random() % 3 == 0)
+            filters->Size = SizeRange::Parse(sizes[random() % sizes.size()]);
+        if (random() % 3 == 0)
+            filters->Kind = random() % 2 == 0 ? EntryKind::File : EntryKind::Directory;
+        return filters;
+    }
+
     // Searches through the index and by reading every catalog, and expects
-    // the very same list.
+    // the very same list; the same matches handed over catalog by catalog;
+    // and as many counted.
     void ExpectIndexedEqualsRead(const SearchCriteria& criteria) {
+        using Found = std::vector<std::vector<std::string>>;
+        const auto failed = [](const Error& error) { return Found{{error.what()}}; };
         const auto read = [&](IndexUse use) {
             try {
                 return Rows(FindFile(database, CatalogScope::EveryCatalog(), criteria, {}, {use}));
             } catch (const Error& error) {
-                return std::vector<ResultRow>{{error.what()}};
+                return failed(error);
             }
         };
-        ASSERT_EQ(read(IndexUse::UseIndex), read(IndexUse::ReadCatalogs))
-            << "text '" << criteria.NamePattern << "' name " << criteria.MatchName << " dir "
-            << criteria.MatchDirectory << " dates " << criteria.RangeStart;
+        const auto handed = [&](IndexUse use) {
+            Found rows;
+            try {
+                FindEachCatalog(
+                    database, CatalogScope::EveryCatalog(), criteria,
+                    [&](const ResultList& matches) {
+                        const Found more = Rows(matches);
+                        rows.insert(rows.end(), more.begin(), more.end());
+                    },
+                    {}, {use});
+            } catch (const Error& error) {
+                return failed(error);
+            }
+            std::sort(rows.begin(), rows.end());
+            return rows;
+        };
+        const auto counted = [&](IndexUse use) {
+            try {
+                return Found{{std::to_string(CountMatches(database, CatalogScope::EveryCatalog(),
+                                                          criteria, {}, {use}))}};
+            } catch (const Error& error) {
+                return failed(error);
+            }
+        };
+        const Found found = read(IndexUse::ReadCatalogs);
+        Found sorted = found;
+        std::sort(sorted.begin(), sorted.end());
+        const bool failure = found.size() == 1 && found[0].size() == 1;
+        for (const IndexUse use : {IndexUse::UseIndex, IndexUse::ReadCatalogs}) {
+            ASSERT_EQ(read(use), found) << Described(criteria);
+            ASSERT_EQ(handed(use), sorted) << Described(criteria);
+            ASSERT_EQ(counted(use), failure ? found : Found{{std::to_string(found.size())}})
+                << Described(criteria);
+        }
+    }
+    static std::string Described(const SearchCriteria& criteria) {
+        return "text '" + criteria.NamePattern + "' name " + std::to_string(criteria.MatchName) +
+               " dir " + std::to_string(criteria.MatchDirectory) + " dates " +
+               std::to_string(criteria.RangeStart) + " filters " +
+               std::to_string(criteria.Filters != nullptr);
     }
     // The same for one random search after another.
     void ExpectIndexedEqualsRead(int searches) {
