@@ -91,10 +91,38 @@ protected:
         // Letters of both cases, repeats, separators and bytes above 127,
         // among them characters that fold to ASCII letters by Unicode's rules
         // (the Kelvin sign, the long s).
-        static const std::vector<std::string> alphabet = {
-            "a", "A", "b", "B", "e", "E", "n", "N", "k", "s", " ", " ", ".", ".", "-", "-", "_",
-            "_", "\\", "!", "(", ")", "0", "1", "7", "9", "\xc3\xa9", "\xc3\x89", "\xe4", "\xff",
-            "\xe2\x84\xaa", "\xc5\xbf"};
+        static const std::vector<std::string> alphabet = {"a",
+                                                          "A",
+                                                          "b",
+                                                          "B",
+                                                          "e",
+                                                          "E",
+                                                          "n",
+                                                          "N",
+                                                          "k",
+                                                          "s",
+                                                          " ",
+                                                          " ",
+                                                          ".",
+                                                          ".",
+                                                          "-",
+                                                          "-",
+                                                          "_",
+                                                          "_",
+                                                          "\\",
+                                                          "!",
+                                                          "(",
+                                                          ")",
+                                                          "0",
+                                                          "1",
+                                                          "7",
+                                                          "9",
+                                                          "\xc3\xa9",
+                                                          "\xc3\x89",
+                                                          "\xe4",
+                                                          "\xff",
+                                                          "\xe2\x84\xaa",
+                                                          "\xc5\xbf"};
         std::string text;
         for (std::size_t n = 1 + random() % most; n > 0; --n)
             text += alphabet[random() % alphabet.size()];
@@ -120,7 +148,10 @@ protected:
         std::string text;
         for (std::size_t i = 0; i < records; ++i) {
             const int kind = static_cast<int>(random() % 20);
-            text += (kind == 0 ? "X" : kind < 4 ? "D" : "F") + std::string("\r\n") + Word() + " " + Word() + "\r\n" +
+            text += (kind == 0  ? "X"
+                     : kind < 4 ? "D"
+                                : "F") +
+                    std::string("\r\n") + Word() + " " + Word() + "\r\n" +
                     (kind == 1 ? "odd\\dir" : directories[random() % directories.size()]) + "\r\n" +
                     (kind == 2 ? "07/03/2003"
                                : std::to_string(1 + random() % 28) + "/" +
@@ -176,11 +207,11 @@ protected:
     // Random further tests, each of them now and then.
     std::shared_ptr<const RecordFilters> RandomFilters() {
         static const std::vector<std::string> regexes = {
-            "eee",      "a.b",     "(?i)nab|ben", "n[ae]+n",  "^a",          "\\.$",
-            "\xc3\xa9n", "(a+)+$",  "[^a]{3}",     "e.*n",     "kan|sab",     "(?i)KEN",
+            "eee",        "a.b",      "(?i)nab|ben", "n[ae]+n", "^a",      "\\.$",
+            "\xc3\xa9n",  "(a+)+$",   "[^a]{3}",     "e.*n",    "kan|sab", "(?i)KEN",
             "\\x{212A}a", "ab(c|n)e", "bb?e[0-9]",   "^.{4,}$"};
-        static const std::vector<std::string> globs = {"*a*", "?B*", "*[ab]?", "*nn*", "[!a]*e",
-                                                       "*ane*"};
+        static const std::vector<std::string> globs = {"*a*",  "?B*",    "*[ab]?",
+                                                       "*nn*", "[!a]*e", "*ane*"};
         static const std::vector<std::string> extensions = {"a,e", "\xc3\xa9", "n", "NAB"};
         static const std::vector<std::string> sizes = {">50000", "<=100", "10..20000", "=7"};
         auto filters = std::make_shared<RecordFilters>();
@@ -216,13 +247,12 @@ protected:
         const auto handed = [&](IndexUse use) {
             Found rows;
             try {
-                FindEachCatalog(
-                    database, CatalogScope::EveryCatalog(), criteria,
-                    [&](const ResultList& matches) {
-                        const Found more = Rows(matches);
-                        rows.insert(rows.end(), more.begin(), more.end());
-                    },
-                    {}, {use});
+                FindEachCatalog(database, CatalogScope::EveryCatalog(), criteria,
+                                [&](const ResultList& matches) {
+                                    const Found more = Rows(matches);
+                                    rows.insert(rows.end(), more.begin(), more.end());
+                                },
+                                {}, {use});
             } catch (const Error& error) {
                 return failed(error);
             }
@@ -231,8 +261,8 @@ protected:
         };
         const auto counted = [&](IndexUse use) {
             try {
-                return Found{{std::to_string(CountMatches(database, CatalogScope::EveryCatalog(),
-                                                          criteria, {}, {use}))}};
+                return Found{{std::to_string(
+                    CountMatches(database, CatalogScope::EveryCatalog(), criteria, {}, {use}))}};
             } catch (const Error& error) {
                 return failed(error);
             }
@@ -351,6 +381,46 @@ TEST_F(SearchIndexTest, IndexedSearchesEqualFullReadsAsTheDatabaseChanges) {
     }
     EXPECT_TRUE(IndexDatabase(database).Complete());
     EXPECT_EQ(AnsweredFromIndex(), ListCatalogNames(database).size());
+}
+
+TEST_F(SearchIndexTest, FurtherFiltersPickBlocksWithoutLosingAMatch) {
+    // Names that match a pattern only as Unicode folds case (the Kelvin sign
+    // and the long s are "k" and "s"), or whose extension and pattern
+    // literals hold bytes above ASCII, among many that do not.
+    std::string text;
+    for (int i = 0; i < 400; ++i)
+        text += "F\r\nfiller " + std::to_string(i) +
+                ".txt\r\n\\\r\n1/1/2000\r\n00:00:00\r\n5\r\n-----\r\n";
+    for (const char* name : {"\xe2\x84\xaa"
+                             "elvin.iso",
+                             "\xc5\xbf"
+                             "abre.IMG",
+                             "Caf\xc3\xa9.\xc3\xa9t\xc3\xa9", "zebra42.jpg", "ZEBRA.jpg"})
+        text += std::string("F\r\n") + name +
+                "\r\n\\d\\\r\n1/1/2000\r\n00:00:00\r\n9437185\r\n-----\r\n";
+    WriteCatalogText({"Disk", "1"}, text);
+    ASSERT_TRUE(IndexDatabase(database).Complete());
+    const auto filtered = [](const std::function<void(RecordFilters&)>& set) {
+        auto filters = std::make_shared<RecordFilters>();
+        set(*filters);
+        SearchCriteria criteria;
+        criteria.Filters = filters;
+        return criteria;
+    };
+    const std::vector<std::pair<SearchCriteria, std::size_t>> cases = {
+        {filtered([](RecordFilters& f) { f.Regex.emplace("kelvin", false); }), 1},
+        {filtered([](RecordFilters& f) { f.Regex.emplace("SABRE", false); }), 1},
+        {filtered([](RecordFilters& f) { f.Regex.emplace("\\x{212A}elvin", true); }), 1},
+        {filtered([](RecordFilters& f) { f.Regex.emplace("caf\xc3\x89", false); }), 1},
+        {filtered([](RecordFilters& f) { f.Regex.emplace("zebra[0-9]+", false); }), 1},
+        {filtered([](RecordFilters& f) { f.Glob.emplace("*\xc3\xa9t\xc3\xa9"); }), 1},
+        {filtered([](RecordFilters& f) { f.Extensions = ExtensionList::Parse("iso,img,jpg"); }), 4},
+        {filtered([](RecordFilters& f) { f.Size = SizeRange::Parse(">9M"); }), 5},
+    };
+    for (const auto& [criteria, expected] : cases) {
+        EXPECT_EQ(CountMatches(database, CatalogScope::EveryCatalog(), criteria), expected);
+        ExpectIndexedEqualsRead(criteria);
+    }
 }
 
 TEST_F(SearchIndexTest, ACatalogChangedInTheSecondItWasReadIsNeverAnsweredFromItsPart) {
