@@ -9,7 +9,12 @@
 //   - the index's size against the plain catalogs' text;
 //   - the peak memory of `index` over a catalog that decodes to 2 GiB (a
 //     bzip2 bomb), against the same search without the index;
-//   - 100 000 catalogs of one record each (floppies, memory cards), searched.
+//   - 100 000 catalogs of one record each (floppies, memory cards), searched;
+//   - the further filters through the index: a regular expression against
+//     the --text search of its literal, size and extension against the
+//     --text search of the extension, each format of the 2 M matches of
+//     that search against the export lines, and a pathological expression
+//     over names of 10 000 letters against grep -E.
 #include "BenchSupport.h"
 #include "SyntheticCatalog.h"
 #include "store/BZip2.h"
@@ -90,6 +95,55 @@ void WriteFloppies(const std::string& q, const std::string& root, int catalogs) 
           "compress FloppiesZip");
 }
 
+// A plain database "Long" of one catalog of `count` names of 10 000 "a",
+// every other one ending in "b", and those names in the file `names`.
+void WriteLongNames(const std::string& q, const std::string& root, int count) {
+    Shell(q + "create Long");
+    std::string records, names;
+    for (int i = 0; i < count; ++i) {
+        const std::string name = std::string(10000, 'a') + (i % 2 ? "b" : "");
+        AppendRecord(records, EntryKind::File, name, "\\", {1, 2, 2003, 10, 0, 0}, i);
+        names += name + "\n";
+    }
+    Write(root + "/Long/Long!1.txt", records);
+    Write(root + "/names", names);
+}
+
+// The further filters, through the index of Plain and Zip built before.
+void ReportFilters(const std::string& q, const std::string& root, int runs) {
+    for (const char* database : {"Plain", "Zip"}) {
+        const std::string find = q + "find --db " + database + " ";
+        std::printf("filters over %s:\n", database);
+        Report("  --regex 'needle [0-9]+'",
+               BestOfShell(runs, find + "--regex 'needle [0-9]+' > /dev/null"),
+               BestOfShell(runs, find + "--text needle > /dev/null"), "--text needle");
+        Report("  --size '>9M' --ext jpg",
+               BestOfShell(runs, find + "--size '>9M' --ext jpg > /dev/null"),
+               BestOfShell(runs, find + "--text jpg > /dev/null"), "--text jpg");
+        Report("  --count --size '>9M' --ext jpg",
+               BestOfShell(runs, find + "--count --size '>9M' --ext jpg > /dev/null"),
+               BestOfShell(runs, find + "--text jpg > /dev/null"), "--text jpg");
+        const Measured exported = BestOfShell(runs, find + "--text jpg > /dev/null");
+        for (const char* format : {"csv", "tsv", "json", "ndjson"})
+            Report((std::string("  --text jpg --format ") + format).c_str(),
+                   BestOfShell(runs, find + "--text jpg --format " + format + " > /dev/null"),
+                   exported, "export");
+        for (const char* search : {"--regex 'needle [0-9]+' --in both", "--size '>9M' --ext jpg",
+                                   "--glob '*7.JPG' --type f", "--regex '^.{30,}$'"})
+            Shell(find + search + " --format csv > '" + root + "/indexed.csv' && " + find + search +
+                  " --format csv --no-index > '" + root + "/read.csv' && cmp -s '" + root +
+                  "/indexed.csv' '" + root + "/read.csv'");
+    }
+    WriteLongNames(q, root, 1000);
+    Shell(q + "index --db Long");
+    const Measured grep = BestOfShell(runs, "grep -cE '(a+)+$' '" + root + "/names' > /dev/null");
+    Report("'(a+)+$' over 1 000 names of 10 000 a, indexed",
+           BestOfShell(runs, q + "find --db Long --regex '(a+)+$' > /dev/null"), grep, "grep -E");
+    Report("'(a+)+$' over 1 000 names of 10 000 a, read",
+           BestOfShell(runs, q + "find --db Long --regex '(a+)+$' --no-index > /dev/null"), grep,
+           "grep -E");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -149,6 +203,8 @@ int main(int argc, char** argv) {
         }
         const double text = Bytes(root + "/Plain");
         const double index = Bytes(cache) / 2; // of Plain and of Zip
+
+        ReportFilters(q, root, runs);
 
         // A catalog too large for a part: made within bounded memory, then read.
         WriteBomb(q, root, std::int64_t{2} << 30);
