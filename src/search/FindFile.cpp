@@ -44,7 +44,10 @@ public:
     explicit RecordTest(const SearchCriteria& criteria)
         : criteria_(criteria), filters_(criteria.Filters.get()),
           dateTest_(criteria.RangeStart > -1 && criteria.RangeEnd > -1),
-          nameTest_(criteria.NamePattern != "*" && !criteria.NamePattern.empty()) {}
+          nameTest_(criteria.NamePattern != "*" && !criteria.NamePattern.empty()),
+          nameText_(nameTest_ && criteria.MatchName ? criteria.NamePattern
+                    : filters_                      ? filters_->NameLiteral()
+                                                    : std::string()) {}
 
     // Whether only records holding the name text somewhere can pass, so that
     // a catalog can be looked through for that text instead of read whole.
@@ -96,11 +99,8 @@ public:
         return dateTest_ || nameTest_ || (filters_ && filters_->TestsTexts());
     }
 
-    // The text every passing record's name holds, when there is one.
-    std::string_view NameText() const {
-        return nameTest_ && criteria_.MatchName ? std::string_view(criteria_.NamePattern)
-                                                : std::string_view();
-    }
+    // A text every passing record's name holds (upper-case), when there is one.
+    std::string_view NameText() const { return nameText_; }
 
 private:
     bool Contains(std::string_view text) {
@@ -120,6 +120,7 @@ private:
     const RecordFilters* filters_;
     const bool dateTest_;
     const bool nameTest_;
+    const std::string nameText_;
     BmhTable table_;
     bool tablePrepared_ = false;
     std::string upper_;

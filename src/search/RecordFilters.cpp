@@ -1,5 +1,7 @@
 #include "search/RecordFilters.h"
 
+#include "common/AsciiUpper.h"
+
 namespace quillory {
 
 bool RecordFilters::Passes(std::string_view kind, std::optional<std::uint64_t> size,
@@ -16,6 +18,17 @@ bool RecordFilters::PassesTexts(std::string_view name, std::string_view director
         return false;
     return !Regex || (RegexInName && Regex->Matches(name)) ||
            (RegexInDirectory && Regex->Matches(directory));
+}
+
+std::string RecordFilters::NameLiteral() const {
+    std::string longest = Regex && !RegexInDirectory ? Regex->SureLiteral() : std::string();
+    if (Glob) {
+        for (const std::string& literal : Glob->Literals()) {
+            if (literal.size() > longest.size())
+                longest = AsciiUpper(literal);
+        }
+    }
+    return longest;
 }
 
 KeyQuery RecordFilters::Keys() const {

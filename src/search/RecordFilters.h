@@ -40,6 +40,10 @@ public:
 
     // The blocks of an index part a passing record can be in.
     KeyQuery Keys() const;
+    // The longest text every passing record's name holds, ASCII letters
+    // upper-cased: a literal of the expression or the wildcards; empty when
+    // there is none.
+    std::string NameLiteral() const;
 };
 
 } // namespace quillory

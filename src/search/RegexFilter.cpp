@@ -1,5 +1,6 @@
 #include "search/RegexFilter.h"
 
+#include "common/AsciiUpper.h"
 #include "common/Error.h"
 
 #include <re2/filtered_re2.h>
@@ -52,19 +53,21 @@ std::vector<std::vector<int>> SmallestSufficientSets(const re2::FilteredRE2& fil
     return sets;
 }
 
-// The trigrams of `literal` a matching text surely holds as the index keeps
-// them. RE2 gives literals in lower case by Unicode's rules, so a trigram
-// with a byte above ASCII may differ from the text's; and it lowers the
-// Kelvin sign to "k" and the long s to "s", so a trigram with either letter
-// may stand for a character the text holds in another form.
+// Whether a matching text surely holds byte `c` of a literal as it stands,
+// ASCII case aside. RE2 gives literals in lower case by Unicode's rules, so
+// a byte above ASCII may differ from the text's; and it lowers the Kelvin
+// sign to "k" and the long s to "s", so either letter may stand for a
+// character the text holds in another form.
+bool Sure(char c) {
+    return static_cast<unsigned char>(c) < 0x80 && c != 'k' && c != 's';
+}
+
+// The trigrams of `literal` a matching text surely holds as the index keeps them.
 std::vector<std::uint32_t> SureKeys(std::string_view literal, TextField field) {
     std::vector<std::uint32_t> keys;
     for (std::size_t i = 0; i + 3 <= literal.size(); ++i) {
         const std::string_view trigram = literal.substr(i, 3);
-        const bool sure = std::all_of(trigram.begin(), trigram.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x80 && c != 'k' && c != 's';
-        });
-        if (sure) {
+        if (std::all_of(trigram.begin(), trigram.end(), Sure)) {
             const std::vector<std::uint32_t> key = TrigramKeys(trigram, field);
             keys.insert(keys.end(), key.begin(), key.end());
         }
@@ -113,6 +116,23 @@ RegexFilter::RegexFilter(RegexFilter&&) noexcept = default;
 
 bool RegexFilter::Matches(std::string_view text) const {
     return RE2::PartialMatch(re2::StringPiece(text.data(), text.size()), *regex_);
+}
+
+std::string RegexFilter::SureLiteral() const {
+    std::string_view longest;
+    if (literalSets_.size() != 1)
+        return {};
+    for (const std::string& literal : literalSets_[0]) {
+        for (std::size_t begin = 0; begin < literal.size();) {
+            std::size_t end = begin;
+            while (end < literal.size() && Sure(literal[end]))
+                ++end;
+            if (end - begin > longest.size())
+                longest = std::string_view(literal).substr(begin, end - begin);
+            begin = end + 1;
+        }
+    }
+    return AsciiUpper(std::string(longest));
 }
 
 KeyQuery RegexFilter::Keys(TextField field) const {

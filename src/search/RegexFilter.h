@@ -31,6 +31,10 @@ public:
     // their trigrams.
     KeyQuery Keys(TextField field) const;
 
+    // The longest text every match holds, ASCII letters upper-cased and no
+    // other letter that folds (see SureKeys); empty when there is none.
+    std::string SureLiteral() const;
+
 private:
     std::unique_ptr<re2::RE2> regex_;
     // Each set of literals of which a match holds every one, smallest first;
