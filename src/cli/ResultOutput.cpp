@@ -42,11 +42,6 @@ void WriteOutput(CommandContext& context, const std::function<void(ByteOutput&)>
     output.Finish();
 }
 
-void WriteEntries(RecordWriter& writer, const ResultList& results) {
-    for (std::size_t i = 0; i < results.Size(); ++i)
-        writer.Write(results.Entry(i));
-}
-
 } // namespace
 
 const std::vector<Option>& ResultOutputOptions() {
@@ -73,9 +68,7 @@ void WriteResults(CommandContext& context, const ResultList& results) {
             WriteCsv(ResultListRows(results), results.Size(), output);
             return;
         }
-        RecordWriter writer(*format, bom, output);
-        WriteEntries(writer, results);
-        writer.Finish();
+        WriteRecords(*format, bom, results, output);
     });
 }
 
@@ -83,7 +76,10 @@ void WriteAsFound(CommandContext& context,
                   const std::function<void(const CatalogSink& sink)>& search) {
     WriteOutput(context, [&](ByteOutput& output) {
         RecordWriter writer(RecordFormat::Ndjson, false, output);
-        search([&writer](const ResultList& matches) { WriteEntries(writer, matches); });
+        search([&writer](const ResultList& matches) {
+            for (std::size_t i = 0; i < matches.Size(); ++i)
+                writer.Write(matches.Entry(i));
+        });
         writer.Finish();
     });
 }

@@ -1,10 +1,12 @@
 #include "output/RecordFormat.h"
 
+#include "common/Parallel.h"
 #include "output/FileExport.h"
 
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace quillory {
 
@@ -208,12 +210,101 @@ void MakeModified(std::string_view date, std::string_view time, std::string& out
     out.append(date).append(1, ' ').append(time);
 }
 
+void AppendField(RecordFormat format, std::string_view text, std::string& out) {
+    switch (format) {
+    case RecordFormat::Csv:
+        if (!HasSpecial(text, CsvSpecial)) {
+            out += text;
+            return;
+        }
+        out += '"';
+        AppendEscaped(text, CsvQuote, out, [](char, std::string& to) { to += "\"\""; });
+        out += '"';
+        return;
+    case RecordFormat::Tsv:
+        AppendEscaped(text, TsvSpecial, out, [](char c, std::string& to) {
+            to += '\\';
+            to += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\';
+        });
+        return;
+    case RecordFormat::Json:
+    case RecordFormat::Ndjson:
+        AppendJsonString(text, out);
+        return;
+    }
+}
+
+bool IsJson(RecordFormat format) {
+    return format == RecordFormat::Json || format == RecordFormat::Ndjson;
+}
+
+void AppendNumberField(RecordFormat format, std::string_view text, bool allowNegative,
+                       std::string& out) {
+    if (IsJson(format) && IsJsonInteger(text, allowNegative))
+        out += text;
+    else
+        AppendField(format, text, out);
+}
+
 std::string_view TypeOf(std::string_view kind) {
     if (kind == "F")
         return "file";
     if (kind == "D")
         return "directory";
     return kind;
+}
+
+
+// Appends what goes before the first entry: the byte order mark and the
+// header of csv and tsv, the opening of a json array.
+void AppendBeginning(RecordFormat format, bool byteOrderMark, std::string& out) {
+    const bool tabular = format == RecordFormat::Csv || format == RecordFormat::Tsv;
+    if (tabular && byteOrderMark)
+        out += "\xEF\xBB\xBF";
+    if (format == RecordFormat::Csv) {
+        out += CsvHeader;
+        out += "\r\n";
+    } else if (format == RecordFormat::Tsv) {
+        for (const char* name : FieldNames) {
+            out += name;
+            out += '\t';
+        }
+        out.back() = '\n';
+    } else if (format == RecordFormat::Json) {
+        out += '[';
+    }
+}
+
+// Appends what follows the last entry.
+void AppendEnd(RecordFormat format, bool anyEntry, std::string& out) {
+    if (format == RecordFormat::Json)
+        out += anyEntry ? "\n]\n" : "]\n";
+}
+
+// Appends one entry, after a separator from the one before when it is not
+// the first; `modified` is room for its modified field.
+void AppendEntry(RecordFormat format, const ResultEntry& entry, bool first, std::string& out,
+                 std::string& modified) {
+    MakeModified(entry.Date, entry.Time, modified);
+    const std::string_view fields[] = {entry.Name,        entry.Directory, entry.DiskName,
+                                       entry.DiskNumber,  entry.Size,      modified,
+                                       TypeOf(entry.Kind)};
+    if (format == RecordFormat::Json)
+        out += first ? "\n" : ",\n";
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        if (IsJson(format))
+            out += JsonKeys[i];
+        else if (i > 0)
+            out += format == RecordFormat::Csv ? ',' : '\t';
+        if (i == 3 || i == 4)
+            AppendNumberField(format, fields[i], i == 3, out);
+        else
+            AppendField(format, fields[i], out);
+    }
+    out += format == RecordFormat::Csv    ? "\r\n"
+           : format == RecordFormat::Tsv  ? "\n"
+           : format == RecordFormat::Json ? "}"
+                                          : "}\n";
 }
 
 } // namespace
@@ -223,100 +314,50 @@ RecordWriter::RecordWriter(RecordFormat format, bool byteOrderMark, ByteOutput& 
     buffer_.reserve(FlushBytes + 4096);
 }
 
-void RecordWriter::Begin() {
-    begun_ = true;
-    const bool tabular = format_ == RecordFormat::Csv || format_ == RecordFormat::Tsv;
-    if (tabular && byteOrderMark_)
-        buffer_ += "\xEF\xBB\xBF";
-    if (format_ == RecordFormat::Csv) {
-        buffer_ += CsvHeader;
-        buffer_ += "\r\n";
-    } else if (format_ == RecordFormat::Tsv) {
-        for (const char* name : FieldNames) {
-            buffer_ += name;
-            buffer_ += '\t';
-        }
-        buffer_.back() = '\n';
+void RecordWriter::Write(const ResultEntry& entry) {
+    if (!written_)
+        AppendBeginning(format_, byteOrderMark_, buffer_);
+    AppendEntry(format_, entry, !written_, buffer_, modified_);
+    written_ = true;
+    if (buffer_.size() >= FlushBytes) {
+        WriteAll(output_, buffer_);
+        buffer_.clear();
     }
 }
 
-void RecordWriter::Flush() {
+void RecordWriter::Finish() {
+    if (!written_)
+        AppendBeginning(format_, byteOrderMark_, buffer_);
+    AppendEnd(format_, written_, buffer_);
     WriteAll(output_, buffer_);
     buffer_.clear();
 }
 
-void RecordWriter::AppendField(std::string_view text) {
-    switch (format_) {
-    case RecordFormat::Csv:
-        if (!HasSpecial(text, CsvSpecial)) {
-            buffer_ += text;
-            return;
-        }
-        buffer_ += '"';
-        AppendEscaped(text, CsvQuote, buffer_, [](char, std::string& to) { to += "\"\""; });
-        buffer_ += '"';
-        return;
-    case RecordFormat::Tsv:
-        AppendEscaped(text, TsvSpecial, buffer_, [](char c, std::string& to) {
-            to += '\\';
-            to += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\';
-        });
-        return;
-    case RecordFormat::Json:
-    case RecordFormat::Ndjson:
-        AppendJsonString(text, buffer_);
-        return;
+void WriteRecords(RecordFormat format, bool byteOrderMark, const ResultList& results,
+                  ByteOutput& output) {
+    // Entries become text on every core, a batch at a time, written in
+    // order: making the text costs more than writing it.
+    constexpr std::size_t BatchEntries = 16384;
+    std::string text;
+    AppendBeginning(format, byteOrderMark, text);
+    WriteAll(output, text);
+    std::vector<std::string> chunks(CoreCount());
+    const std::size_t count = results.Size();
+    for (std::size_t first = 0; first < count; first += BatchEntries) {
+        ForEachSlice(std::min(BatchEntries, count - first),
+                     [&](std::size_t slice, std::size_t begin, std::size_t end) {
+                         std::string& chunk = chunks[slice];
+                         std::string modified;
+                         chunk.clear();
+                         for (std::size_t i = first + begin; i < first + end; ++i)
+                             AppendEntry(format, results.Entry(i), i == 0, chunk, modified);
+                     });
+        for (const std::string& chunk : chunks)
+            WriteAll(output, chunk);
     }
-}
-
-void RecordWriter::AppendNumberField(std::string_view text, bool allowNegative) {
-    const bool json = format_ == RecordFormat::Json || format_ == RecordFormat::Ndjson;
-    if (json && IsJsonInteger(text, allowNegative))
-        buffer_ += text;
-    else
-        AppendField(text);
-}
-
-void RecordWriter::Write(const ResultEntry& entry) {
-    if (!begun_)
-        Begin();
-    MakeModified(entry.Date, entry.Time, modified_);
-    const std::string_view fields[] = {entry.Name,        entry.Directory, entry.DiskName,
-                                       entry.DiskNumber,  entry.Size,      modified_,
-                                       TypeOf(entry.Kind)};
-    const bool json = format_ == RecordFormat::Json || format_ == RecordFormat::Ndjson;
-    if (format_ == RecordFormat::Json)
-        buffer_ += written_ ? ",\n" : "[\n";
-    for (std::size_t i = 0; i < std::size(fields); ++i) {
-        if (json) {
-            buffer_ += JsonKeys[i];
-        } else if (i > 0) {
-            buffer_ += format_ == RecordFormat::Csv ? ',' : '\t';
-        }
-        if (i == 3 || i == 4)
-            AppendNumberField(fields[i], i == 3);
-        else
-            AppendField(fields[i]);
-    }
-    if (format_ == RecordFormat::Csv)
-        buffer_ += "\r\n";
-    else if (format_ == RecordFormat::Tsv)
-        buffer_ += '\n';
-    else if (format_ == RecordFormat::Ndjson)
-        buffer_ += "}\n";
-    else
-        buffer_ += '}';
-    written_ = true;
-    if (buffer_.size() >= FlushBytes)
-        Flush();
-}
-
-void RecordWriter::Finish() {
-    if (!begun_)
-        Begin();
-    if (format_ == RecordFormat::Json)
-        buffer_ += written_ ? "\n]\n" : "[]\n";
-    Flush();
+    text.clear();
+    AppendEnd(format, count > 0, text);
+    WriteAll(output, text);
 }
 
 } // namespace quillory

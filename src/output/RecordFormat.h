@@ -48,18 +48,17 @@ public:
     void Finish();
 
 private:
-    void Begin();
-    void Flush();
-    void AppendField(std::string_view text);
-    void AppendNumberField(std::string_view text, bool allowNegative);
-
     RecordFormat format_;
     bool byteOrderMark_;
     ByteOutput& output_;
     std::string buffer_;
-    std::string modified_; // scratch for the modified field
-    bool begun_ = false;
+    std::string modified_; // room for the modified field
     bool written_ = false; // an entry was written
 };
+
+// Writes every entry of `results`, in list order, the text made on every
+// core a batch at a time. Raises as RecordWriter does.
+void WriteRecords(RecordFormat format, bool byteOrderMark, const ResultList& results,
+                  ByteOutput& output);
 
 } // namespace quillory
