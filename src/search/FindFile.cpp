@@ -49,10 +49,23 @@ public:
                     : filters_                      ? filters_->NameLiteral()
                                                     : std::string()) {}
 
-    // Whether only records holding the name text somewhere can pass, so that
-    // a catalog can be looked through for that text instead of read whole.
-    bool NeedsNameText() const {
-        return nameTest_ && !dateTest_ && (criteria_.MatchName || criteria_.MatchDirectory);
+    // A text (upper-case) only records holding it in their name or
+    // directory can pass, so that a catalog can be looked through for it
+    // instead of read whole: the name text, or else one the further tests
+    // find in every passing name. Every record meets the date test, which
+    // must fail on a date that does not convert.
+    struct NeededText {
+        std::string_view Text;
+        bool InName = false, InDirectory = false;
+    };
+    std::optional<NeededText> TextToLookFor() const {
+        if (dateTest_)
+            return std::nullopt;
+        if (nameTest_ && (criteria_.MatchName || criteria_.MatchDirectory))
+            return NeededText{criteria_.NamePattern, criteria_.MatchName, criteria_.MatchDirectory};
+        if (!nameText_.empty())
+            return NeededText{nameText_, true, false};
+        return std::nullopt;
     }
 
     // The blocks of an index part a passing record can be in: those holding
@@ -231,11 +244,11 @@ PartAnswer SearchPart(const SearchIndex& index, const CatalogJob& job, bool comp
 }
 
 // Reads one catalog as it is on disk.
-void ReadWhole(const DatabaseAccess& database, const CatalogJob& job,
-               const SearchCriteria& criteria, RecordTest& test, const RecordConsumer& keep) {
+void ReadWhole(const DatabaseAccess& database, const CatalogJob& job, RecordTest& test,
+               const RecordConsumer& keep) {
     const std::string path = JoinPath(database.Path(), job.FileName);
-    if (test.NeedsNameText()) {
-        CandidateFilter filter(criteria.NamePattern, criteria.MatchName, criteria.MatchDirectory,
+    if (const auto needed = test.TextToLookFor()) {
+        CandidateFilter filter(std::string(needed->Text), needed->InName, needed->InDirectory,
                                keep);
         ReadCatalogText(path, database.Compressed(), filter);
     } else {
@@ -313,7 +326,7 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
             if (answer == PartAnswer::Answered || answer == PartAnswer::AnsweredByBytes)
                 ++fromIndex;
             else
-                ReadWhole(access, job, criteria, test, keep);
+                ReadWhole(access, job, test, keep);
             if (answer == PartAnswer::AnsweredByBytes)
                 ++byBytes;
             if (answer == PartAnswer::Missing)
