@@ -1,6 +1,7 @@
 #include "output/RecordFormat.h"
 
 #include "common/Parallel.h"
+#include "index/PartFormat.h"
 #include "output/FileExport.h"
 
 #include <array>
@@ -183,31 +184,23 @@ bool IsJsonInteger(std::string_view text, bool allowNegative) {
            (text[0] != '0' || text.size() == 1);
 }
 
-// The modified field of a date and time, into `out`.
+// The modified field of a date and time, into `out`: "YYYY-MM-DD HH:MM:SS"
+// when both are in the scanner's form, which gives their lines back exactly
+// (no leading zeros, a real month and day); else the lines as they stand.
 void MakeModified(std::string_view date, std::string_view time, std::string& out) {
     out.clear();
-    const std::size_t first = date.find('/');
-    const std::size_t second = first == std::string_view::npos ? first : date.find('/', first + 1);
-    if (second != std::string_view::npos) {
-        const std::string_view day = date.substr(0, first);
-        const std::string_view month = date.substr(first + 1, second - first - 1);
-        const std::string_view year = date.substr(second + 1);
-        const auto shortNumber = [](std::string_view part) {
-            return !part.empty() && part.size() <= 2 && AllDigits(part);
-        };
-        const bool timeForm = time.size() == 8 && time[2] == ':' && time[5] == ':' &&
-                              AllDigits(time.substr(0, 2)) && AllDigits(time.substr(3, 2)) &&
-                              AllDigits(time.substr(6, 2));
-        if (shortNumber(day) && shortNumber(month) && year.size() == 4 && AllDigits(year) &&
-            timeForm) {
-            out.append(year).append(1, '-');
-            out.append(2 - month.size(), '0').append(month).append(1, '-');
-            out.append(2 - day.size(), '0').append(day).append(1, ' ');
-            out.append(time);
-            return;
-        }
+    if (DateCode(date) == 0 || TimeCode(time) == 0) {
+        out.append(date).append(1, ' ').append(time);
+        return;
     }
-    out.append(date).append(1, ' ').append(time);
+    const std::size_t first = date.find('/');
+    const std::size_t second = date.find('/', first + 1);
+    const std::string_view day = date.substr(0, first);
+    const std::string_view month = date.substr(first + 1, second - first - 1);
+    out.append(date.substr(second + 1)).append(1, '-');
+    out.append(2 - month.size(), '0').append(month).append(1, '-');
+    out.append(2 - day.size(), '0').append(day).append(1, ' ');
+    out.append(time);
 }
 
 void AppendField(RecordFormat format, std::string_view text, std::string& out) {

@@ -49,8 +49,11 @@ records += [(b"F", name, b"\\odd, dir\\", 7) for name in awkward]
 records.append((b"X", b"other kind", b"\\", 3))
 text = b"".join(b"%s\r\n%s\r\n%s\r\n5/3/2003\r\n10:04:00\r\n%d\r\n-----\r\n" % (k, n, d, s)
                 for k, n, d, s in records)
-text += b"F\r\nodd date\r\n\\\r\n2003-03-05\r\n10:04\r\n12\r\n-----\r\n"
-records.append((b"F", b"odd date", b"\\", 12))
+# Dates and times not in the scanner's form, which a format gives as they stand.
+odd = {b"odd date": (b"2003-03-05", b"10:04"), b"zero led": (b"05/03/2003", b"10:04:00")}
+for name, (date, time) in odd.items():
+    text += b"F\r\n%s\r\n\\\r\n%s\r\n%s\r\n12\r\n-----\r\n" % (name, date, time)
+    records.append((b"F", name, b"\\", 12))
 os.makedirs(work + "/root")
 for name, compressed in [("Plain", False), ("Zip", True)]:
     q("create", name, *(["--compressed"] if compressed else []))
@@ -148,7 +151,7 @@ readers = {
 }
 header = (b"name", b"directory", b"disk_name", b"disk_number", b"size", b"modified", b"type")
 want = sorted((n, d, b"Disk, one", b"7", str(s).encode(),
-               b"2003-03-05 10:04" if n == b"odd date" else b"2003-03-05 10:04:00",
+               b" ".join(odd[n]) if n in odd else b"2003-03-05 10:04:00",
                {b"F": b"file", b"D": b"directory"}.get(k, k)) for k, n, d, s in records)
 for database in ["Plain", "Zip"]:
     for fmt, read in readers.items():
