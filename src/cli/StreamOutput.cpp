@@ -55,8 +55,17 @@ void StreamOutput::Finish() {
 }
 
 void StreamOutput::Put(std::string_view text) {
+    // After a failed write the stream takes nothing more and errno no longer
+    // tells why: every later write fails with the first one's reason.
+    if (!failure_.empty())
+        throw Error(failure_);
     out_.write(text.data(), static_cast<std::streamsize>(text.size()));
-    CheckWritten(out_);
+    try {
+        CheckWritten(out_);
+    } catch (const Error& error) {
+        failure_ = error.what();
+        throw;
+    }
 }
 
 } // namespace quillory

@@ -28,6 +28,7 @@ private:
     std::ostream& out_;
     bool terminal_;
     std::string pending_;
+    std::string failure_; // why the first write that failed did
 };
 
 } // namespace quillory

@@ -33,12 +33,23 @@ check "with its message" "A database named Plain exists already." "$err"
 
 # A write to standard output that fails fails the command.
 for args in "--help" "--version" "scan --db Plain --number 1 $work/disk" "databases" \
-    "catalogs --db Plain" "settings" "find --db Plain" "list --db Plain --number 1"; do
+    "catalogs --db Plain" "settings" "find --db Plain" "list --db Plain --number 1" \
+    "find --db Plain --count" "find --db Plain --format json" "list --db Plain --number 1 --format ndjson"; do
     # shellcheck disable=SC2086
     err=$(q $args 2>&1 >/dev/full)
     check "'$args' >/dev/full exits 1" 1 $?
     check "'$args' >/dev/full says so" "Cannot write standard output: No space left on device." "$err"
 done
+
+# Matches written as found, from many catalogs at once, fail with the first
+# write's reason, which later writes no longer hold in errno.
+q create Many
+python3 -c 'import sys
+for c in range(40):
+    with open(f"{sys.argv[1]}/Many/D{c}!{c}.txt", "w", newline="") as f:
+        f.write("F\r\nname\r\n\\\r\n5/3/2003\r\n10:04:00\r\n1\r\n-----\r\n" * (9000 - 8000 * (c % 2)))' "$work/root"
+err=$(q find --db Many --format ndjson --no-index 2>&1 >/dev/full)
+check "ndjson as found >/dev/full" "Cannot write standard output: No space left on device." "$err"
 
 # On a terminal, progress shows on standard error and its line is cleared.
 if command -v script >/dev/null; then
