@@ -81,7 +81,10 @@ struct SearchCoverage {
 // run, as it would be without an index; its part is made elsewhere, where
 // nobody waits. A plain catalog is read also when its part would not narrow
 // the search down to a few of its blocks: its text is looked through
-// faster. `coverage`, when given, hears how the catalogs were answered.
+// faster; but a part answers every search with further tests
+// (criteria.Filters), which its columns and trigrams narrow down before any
+// name is decoded. `coverage`, when given, hears how the catalogs were
+// answered.
 ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
                     const SearchCriteria& criteria, const SearchProgress& progress = {},
                     const SearchOptions& options = {}, SearchCoverage* coverage = nullptr);
