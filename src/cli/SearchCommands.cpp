@@ -78,13 +78,14 @@ void TellCoverage(CommandContext& context, const SearchCoverage& coverage) {
 }
 
 // Runs `search` with the catalogs read of all and the matches so far as its
-// progress, then tells its coverage.
+// progress, unless `quiet`, then tells its coverage.
 void Searched(CommandContext& context, const SearchCoverage& coverage,
-              const std::function<void(const SearchProgress& progress)>& search) {
+              const std::function<void(const SearchProgress& progress)>& search,
+              bool quiet = false) {
     {
         ProgressLine progress(context);
-        search([&progress](const SearchStep& step) {
-            if (!progress.Due())
+        search([&progress, quiet](const SearchStep& step) {
+            if (quiet || !progress.Due())
                 return;
             progress.Show(
                 FormatMessage(msg::ProgressCatalogsRead,
@@ -111,11 +112,17 @@ void SearchAndWrite(CommandContext& context, const OpenDatabase& database,
     const ParsedArguments& arguments = context.Arguments;
     SearchCoverage coverage;
     if (WritesAsFound(arguments, sort.has_value())) {
+        // Matches shown on the terminal as they are found are progress
+        // enough, and a progress line would break into them.
+        const bool shown = context.Terminal.Out && !arguments.Has("--output");
         WriteAsFound(context, [&](const CatalogSink& sink) {
-            Searched(context, coverage, [&](const SearchProgress& progress) {
-                FindEachCatalog(database, scope, criteria, sink, progress, OptionsOf(arguments),
-                                &coverage);
-            });
+            Searched(
+                context, coverage,
+                [&](const SearchProgress& progress) {
+                    FindEachCatalog(database, scope, criteria, sink, progress, OptionsOf(arguments),
+                                    &coverage);
+                },
+                shown);
         });
     } else {
         ResultList results;
