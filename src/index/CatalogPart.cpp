@@ -313,9 +313,18 @@ struct CatalogPart::BlockColumns {
     // read out. A size in the scanner's form is never 0, one byte.
     std::string_view Sizes[BlockRecords];
     // The texts of each record's date, time, size and kind not in the
-    // scanner's form, which follow the columns in record order.
+    // scanner's form, which follow the columns in record order; most blocks
+    // have none.
     enum Field { Date, Time, Size, Kind };
+    bool AnyTexts = false;
     std::string_view Texts[BlockRecords][4];
+
+    // The text of a field not in the scanner's form.
+    std::string_view Text(std::size_t i, Field field) const {
+        if (!AnyTexts)
+            throw DamagedPart();
+        return Texts[i][field];
+    }
 
     bool Coded(std::size_t i, Field field) const {
         switch (field) {
@@ -358,7 +367,8 @@ void CatalogPart::ReadColumns(std::uint32_t block, BlockColumns& out) const {
     out.Times = PackedArray(reader, n);
     out.Kinds = PackedArray(reader, n);
     reader.PassVarints(n, out.Sizes);
-    for (std::size_t i = 0; i < n; ++i) {
+    out.AnyTexts = reader.Left() > 0;
+    for (std::size_t i = 0; out.AnyTexts && i < n; ++i) {
         for (const auto field :
              {BlockColumns::Date, BlockColumns::Time, BlockColumns::Size, BlockColumns::Kind}) {
             out.Texts[i][field] = {};
@@ -381,10 +391,10 @@ std::uint64_t CatalogPart::PassingColumns(const BlockColumns& block, const Colum
         char sizeBuffer[24];
         const std::uint64_t size = sizeCoded ? ByteReader(block.Sizes[i]).Varint() - 1 : 0;
         const std::string_view sizeLine =
-            sizeCoded ? SizeText(size + 1, sizeBuffer) : block.Texts[i][BlockColumns::Size];
+            sizeCoded ? SizeText(size + 1, sizeBuffer) : block.Text(i, BlockColumns::Size);
         const std::string_view kind = block.Coded(i, BlockColumns::Kind)
                                           ? KindText(block.Kinds[i])
-                                          : block.Texts[i][BlockColumns::Kind];
+                                          : block.Text(i, BlockColumns::Kind);
         if (columns->Passes(kind, sizeCoded ? std::optional(size) : std::nullopt, sizeLine))
             passing |= std::uint64_t{1} << i;
     }
@@ -423,7 +433,7 @@ void CatalogPart::ForEachRecord(std::uint32_t block, const RecordConsumer& consu
         if (!(wanted >> i & 1))
             continue;
         char dateBuffer[16], timeBuffer[16], sizeBuffer[24];
-        const auto text = [&](BlockColumns::Field field) { return read.Texts[i][field]; };
+        const auto text = [&](BlockColumns::Field field) { return read.Text(i, field); };
         record.Lines[0] =
             read.Coded(i, BlockColumns::Kind) ? KindText(read.Kinds[i]) : text(BlockColumns::Kind);
         record.Lines[1] = name;

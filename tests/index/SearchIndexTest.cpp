@@ -542,8 +542,9 @@ TEST_F(SearchIndexTest, DamagedTruncatedAndForeignSegmentsArePassedOver) {
         // that does not even open, at once.
         EXPECT_TRUE(IndexDatabase(database).Complete());
         EXPECT_EQ(AnsweredFromIndex(), 3u);
-        if (trial % 4 == 3)
+        if (trial % 4 == 3) {
             EXPECT_FALSE(fs::exists(segment));
+        }
         for (const auto& [name, bytes] : good)
             WriteFile(name, bytes);
         for (const std::string& other : SegmentFiles())
