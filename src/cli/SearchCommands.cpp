@@ -186,9 +186,8 @@ void FindCommand::Run(CommandContext& context, const OpenDatabase& database) {
 
     SearchCriteria criteria = BuildCriteria(form);
     criteria.Filters = ReadFilters(arguments);
-    CheckResultOutput(arguments);
     if (arguments.Has(CountOption.Name)) {
-        for (const char* option : {"--sort", "--reverse", "--format", "--output"}) {
+        for (const char* option : {"--sort", "--reverse", "--format", "--bom", "--output"}) {
             if (arguments.Has(option))
                 throw UsageError(FormatMessage(msg::NotTogether, {CountOption.Name, option}));
         }
@@ -203,6 +202,7 @@ void FindCommand::Run(CommandContext& context, const OpenDatabase& database) {
         FailOnPassedOver(coverage);
         return;
     }
+    CheckResultOutput(arguments);
     std::optional<std::pair<ResultKey, bool>> sort;
     if (arguments.Has("--sort") || arguments.Has("--reverse"))
         sort.emplace(sortKeys.at(arguments.Value("--sort", "name")), !arguments.Has("--reverse"));

@@ -10,26 +10,15 @@
 namespace quillory {
 
 void WriteCsv(const ResultRowSource& rows, std::size_t count, ByteOutput& output) {
-    // Rows become lines on every core, a batch at a time, and the lines are
-    // written in order: making them costs more than writing them.
-    constexpr std::size_t BatchRows = 16384;
-    std::vector<std::string> chunks(CoreCount());
-    for (std::size_t first = 0; first < count; first += BatchRows) {
-        ForEachSlice(std::min(BatchRows, count - first),
-                     [&](std::size_t slice, std::size_t begin, std::size_t end) {
-                         std::string& chunk = chunks[slice];
-                         chunk.clear();
-                         ResultRow row;
-                         for (std::size_t i = first + begin; i < first + end; ++i) {
-                             rows.ReadRow(i, row);
-                             AppendCsvLine(row, chunk);
-                         }
-                     });
-        for (std::string& chunk : chunks) {
-            WriteAll(output, chunk);
-            chunk.clear();
-        }
-    }
+    WriteInBatches(
+        count,
+        [&rows](std::size_t index, std::string& text) {
+            // Each thread reads its rows into one row of its own, which keeps its room.
+            thread_local ResultRow row;
+            rows.ReadRow(index, row);
+            AppendCsvLine(row, text);
+        },
+        output);
 }
 
 void ExportCsv(const ResultRowSource& rows, std::size_t count, const std::string& path) {

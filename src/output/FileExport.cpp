@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/FileOperations.h"
+#include "common/Parallel.h"
 
 #include <atomic>
 #include <cerrno>
@@ -96,6 +97,26 @@ std::string ResolvedPath(const std::string& path) {
 }
 
 } // namespace
+
+void WriteInBatches(std::size_t count,
+                    const std::function<void(std::size_t index, std::string& text)>& append,
+                    ByteOutput& output) {
+    constexpr std::size_t BatchItems = 16384;
+    std::vector<std::string> chunks(CoreCount());
+    for (std::size_t first = 0; first < count; first += BatchItems) {
+        ForEachSlice(std::min(BatchItems, count - first),
+                     [&](std::size_t slice, std::size_t begin, std::size_t end) {
+                         for (std::size_t i = first + begin; i < first + end; ++i)
+                             append(i, chunks[slice]);
+                     });
+        // A batch may fill fewer slices than the one before: each chunk is
+        // emptied as it is written.
+        for (std::string& chunk : chunks) {
+            WriteAll(output, chunk);
+            chunk.clear();
+        }
+    }
+}
 
 void WriteAll(ByteOutput& output, std::string_view bytes) {
     if (output.Write(bytes.data(), bytes.size()) != bytes.size())

@@ -13,6 +13,13 @@ namespace quillory {
 // description of the failed write ("No space left on device").
 void WriteAll(ByteOutput& output, std::string_view bytes);
 
+// Writes the text of items 0 to count-1 in order, made on every core a batch
+// at a time: `append` appends the text of item `index` to `text`. Making the
+// text costs more than writing it, and the whole text is never held at once.
+void WriteInBatches(std::size_t count,
+                    const std::function<void(std::size_t index, std::string& text)>& append,
+                    ByteOutput& output);
+
 // Creates or replaces the file `path` with what `write` writes to the output
 // it is given. A new file, or a regular one (reached through symbolic links or
 // not), is written beside it under a hidden name of its own, flushed, and

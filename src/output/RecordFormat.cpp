@@ -178,10 +178,12 @@ bool AllDigits(std::string_view text) {
 
 // Whether `text` is an integer a JSON reader keeps exactly in a double.
 bool IsJsonInteger(std::string_view text, bool allowNegative) {
-    if (allowNegative && !text.empty() && text[0] == '-')
+    const bool negative = allowNegative && !text.empty() && text[0] == '-';
+    if (negative)
         text.remove_prefix(1);
+    // "-0" reads back as 0: it stays a text.
     return !text.empty() && text.size() <= 15 && AllDigits(text) &&
-           (text[0] != '0' || text.size() == 1);
+           (text[0] != '0' || (text.size() == 1 && !negative));
 }
 
 // The modified field of a date and time, into `out`: "YYYY-MM-DD HH:MM:SS"
@@ -246,7 +248,6 @@ std::string_view TypeOf(std::string_view kind) {
         return "directory";
     return kind;
 }
-
 
 // Appends what goes before the first entry: the byte order mark and the
 // header of csv and tsv, the opening of a json array.
@@ -328,28 +329,18 @@ void RecordWriter::Finish() {
 
 void WriteRecords(RecordFormat format, bool byteOrderMark, const ResultList& results,
                   ByteOutput& output) {
-    // Entries become text on every core, a batch at a time, written in
-    // order: making the text costs more than writing it.
-    constexpr std::size_t BatchEntries = 16384;
     std::string text;
     AppendBeginning(format, byteOrderMark, text);
     WriteAll(output, text);
-    std::vector<std::string> chunks(CoreCount());
-    const std::size_t count = results.Size();
-    for (std::size_t first = 0; first < count; first += BatchEntries) {
-        ForEachSlice(std::min(BatchEntries, count - first),
-                     [&](std::size_t slice, std::size_t begin, std::size_t end) {
-                         std::string& chunk = chunks[slice];
-                         std::string modified;
-                         chunk.clear();
-                         for (std::size_t i = first + begin; i < first + end; ++i)
-                             AppendEntry(format, results.Entry(i), i == 0, chunk, modified);
-                     });
-        for (const std::string& chunk : chunks)
-            WriteAll(output, chunk);
-    }
+    WriteInBatches(
+        results.Size(),
+        [&](std::size_t index, std::string& text) {
+            thread_local std::string modified;
+            AppendEntry(format, results.Entry(index), index == 0, text, modified);
+        },
+        output);
     text.clear();
-    AppendEnd(format, count > 0, text);
+    AppendEnd(format, results.Size() > 0, text);
     WriteAll(output, text);
 }
 

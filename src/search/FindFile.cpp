@@ -304,7 +304,9 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
             progress({job.Disk.DiskName, catalogsRead, jobs.size(), matches});
         }
         RecordTest test(criteria);
-        ResultList handed(pages);
+        // A list handed over has blocks of its own, given back as soon as the
+        // sink has taken it, not pages kept for the whole search.
+        ResultList handed;
         CatalogMatches found{.Kept = goal.Count ? nullptr : keepParts ? &parts[i] : &handed};
         if (found.Kept)
             found.Kept->BeginCatalog(job.Disk.DiskName, job.Disk.DiskNumber);

@@ -69,7 +69,7 @@ public:
     // Entries appended after this belong to the catalog of that disk.
     void BeginCatalog(std::string_view diskName, std::string_view diskNumber);
     void Append(std::string_view name, std::string_view directory, std::string_view size,
-                std::string_view date, std::string_view time, std::string_view kind = "F");
+                std::string_view date, std::string_view time, std::string_view kind);
     // Moves every entry of `other` to the end of this list, in its order.
     void Splice(ResultList&& other);
     // Makes room for `count` entries in all, so splicing does not regrow the order.

@@ -45,9 +45,9 @@ class CsvExportTest : public ::testing::Test {
 protected:
     CsvExportTest() {
         list.BeginCatalog("Backup", "3");
-        list.Append("readme.txt", "\\docs\\", "1024", "5/3/2003", "10:04:00");
-        list.Append("a, b.txt", "\\", "9", "15/12/2003", "23:59:59");
-        list.Append("big.iso", "\\iso\\", "700000000", "1/10/2003", "00:00:01");
+        list.Append("readme.txt", "\\docs\\", "1024", "5/3/2003", "10:04:00", "F");
+        list.Append("a, b.txt", "\\", "9", "15/12/2003", "23:59:59", "F");
+        list.Append("big.iso", "\\iso\\", "700000000", "1/10/2003", "00:00:01", "F");
     }
 
     ResultList list;
@@ -78,7 +78,7 @@ TEST_F(CsvExportTest, LargeExportsArriveWhole) {
     std::string expected;
     for (int i = 0; i < 5000; ++i) {
         const std::string name = "file" + std::to_string(i) + std::string(i % 50, 'n');
-        large.Append(name, "\\dir\\", std::to_string(i), "1/1/2003", "00:00:00");
+        large.Append(name, "\\dir\\", std::to_string(i), "1/1/2003", "00:00:00", "F");
         expected += CsvLine(ResultListRows(large).Row(large.Size() - 1));
     }
     const std::string path = temp.File("large.csv");

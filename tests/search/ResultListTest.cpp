@@ -29,7 +29,7 @@ ResultList ListOf(const std::vector<Item>& items) {
     ResultList list;
     for (const Item& item : items) {
         list.BeginCatalog(item.Disk, item.Number);
-        list.Append(item.Name, "\\", item.Size, item.Date, item.Time);
+        list.Append(item.Name, "\\", item.Size, item.Date, item.Time, "F");
     }
     return list;
 }
@@ -55,12 +55,12 @@ protected:
 TEST_F(ResultListTest, CellsHoldTheTextsAndTheAlignedDateTime) {
     ResultList list;
     list.BeginCatalog("Backup", "007");
-    list.Append("readme.txt", "\\docs\\", "1024", "5/3/2003", "10:04:00");
-    list.Append("b", "\\", "1", "15/3/2003", "10:04:00");
+    list.Append("readme.txt", "\\docs\\", "1024", "5/3/2003", "10:04:00", "F");
+    list.Append("b", "\\", "1", "15/3/2003", "10:04:00", "F");
     list.BeginCatalog("Other!x", "2");
-    list.Append("c", "\\", "1", "15/12/2003", "10:04:00");
-    list.Append("d", "\\", "", "", "");
-    list.Append("e", "\\", "1", "2003", "10:04:00");
+    list.Append("c", "\\", "1", "15/12/2003", "10:04:00", "F");
+    list.Append("d", "\\", "", "", "", "F");
+    list.Append("e", "\\", "1", "2003", "10:04:00", "F");
 
     const ResultListRows rows(list);
     EXPECT_EQ(rows.Row(0), (ResultRow{"readme.txt", "\\docs\\", "Backup", "007", "1024",
@@ -156,12 +156,12 @@ TEST_F(ResultListTest, TextsThatBeginAlikeSortByTheirWholeKeys) {
                                            std::pair{30000, true}, std::pair{30000, false}}) {
         ResultList list;
         list.BeginCatalog("Disk", "1");
-        list.Append("", "\\", "0", "1/1/2003", "00:00:00");
+        list.Append("", "\\", "0", "1/1/2003", "00:00:00", "F");
         for (int i = 0; i < count; ++i) {
             std::string name = std::string("IMG_0000000000000000").substr(0, random() % 21);
             for (std::size_t n = random() % 4; n > 0; --n)
                 name += "0aB_"[random() % 4];
-            list.Append(name, "\\", "0", "1/1/2003", "00:00:00");
+            list.Append(name, "\\", "0", "1/1/2003", "00:00:00", "F");
         }
         list.Sort(ResultKey::Name, ascending);
         Texts keys;
@@ -218,7 +218,7 @@ TEST_F(ResultListTest, LargeSplicedListsSortAndReadBack) {
                     pieces[part].BeginCatalog("Disk" + std::to_string(i / 1000),
                                               std::to_string(i / 1000));
                 pieces[part].Append("n" + std::to_string(Count - i), DirectoryOf(i),
-                                    std::to_string(i), "1/1/2003", "00:00:00");
+                                    std::to_string(i), "1/1/2003", "00:00:00", "F");
             }
         });
     }
@@ -251,7 +251,7 @@ TEST_F(ResultListTest, LargeSplicedListsSortAndReadBack) {
 
     // Appending after a splice goes on from the spliced blocks.
     list.BeginCatalog("Last", "9");
-    list.Append("zzz", "\\", "5", "1/1/2003", "00:00:00");
+    list.Append("zzz", "\\", "5", "1/1/2003", "00:00:00", "F");
     EXPECT_EQ(list.Entry(Count).Name, "zzz");
     EXPECT_EQ(list.Entry(Count).DiskName, "Last");
     EXPECT_EQ(list.Entry(Count - 1).Name, "n1");

@@ -361,7 +361,7 @@ private slots:
         quillory::ResultList results;
         results.BeginCatalog("Disk", "9999");
         for (const char* date : {"28/12/2003", "28/2/2003", "8/2/2003"})
-            results.Append("a", "\\", "3221225472", date, "23:59:58");
+            results.Append("a", "\\", "3221225472", date, "23:59:58", "F");
         const ResultListRows rows(results);
         for (std::size_t i = 0; i < results.Size(); ++i) {
             const ResultRow row = rows.Row(i);
