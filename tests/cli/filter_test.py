@@ -178,7 +178,8 @@ for args, line in [
         (["--format", "xml"], "--format must be export, csv, tsv, json or ndjson"),
         (["--format", "json", "--bom"], "--bom needs --format csv or tsv"),
         (["--case-sensitive"], "--case-sensitive needs --regex"),
-        (["--count", "--format", "csv"], "--count and --format cannot be given together")]:
+        (["--count", "--format", "csv"], "--count and --format cannot be given together"),
+        (["--count", "--bom"], "--count and --bom cannot be given together")]:
     code, out, err = q("find", "--db", "Plain", *args)
     check(f"usage {args}", (2, b"", "quillory-cli: find: " + line),
           (code, out, err.decode().splitlines()[0]))
