@@ -1,13 +1,11 @@
 #include "output/RecordFormat.h"
 
-#include "common/Parallel.h"
+#include "common/Utf8.h"
 #include "index/PartFormat.h"
 #include "output/FileExport.h"
 
 #include <array>
 #include <cstdint>
-#include <cstring>
-#include <vector>
 
 namespace quillory {
 
@@ -20,7 +18,6 @@ constexpr const char* FieldNames[] = {"name", "directory", "disk_name", "disk_nu
 constexpr std::string_view JsonKeys[] = {
     "{\"name\":", ",\"directory\":", ",\"disk_name\":", ",\"disk_number\":",
     ",\"size\":", ",\"modified\":",  ",\"type\":"};
-constexpr char CsvHeader[] = "name,directory,disk_name,disk_number,size,modified,type";
 
 // A table of the bytes for which `special` holds.
 template <typename Predicate> constexpr std::array<bool, 256> ByteTable(Predicate special) {
@@ -64,52 +61,6 @@ bool HasSpecial(std::string_view text, const std::array<bool, 256>& table) {
     return false;
 }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool IsValidUtf8(std::string_view text) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* const end = p + text.size();
-    while (p < end) {
-        if (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if ((word & 0x8080808080808080u) == 0) {
-                p += 8;
-                continue;
-            }
-        }
-        const unsigned c = *p;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        std::ptrdiff_t more;              // continuation bytes
-        unsigned low = 0x80, high = 0xBF; // range of the first of them
-        if (c >= 0xC2 && c <= 0xDF)
-            more = 1;
-        else if (c == 0xE0)
-            more = 2, low = 0xA0;
-        else if (c == 0xED)
-            more = 2, high = 0x9F;
-        else if (c >= 0xE1 && c <= 0xEF)
-            more = 2;
-        else if (c == 0xF0)
-            more = 3, low = 0x90;
-        else if (c == 0xF4)
-            more = 3, high = 0x8F;
-        else if (c >= 0xF1 && c <= 0xF3)
-            more = 3;
-        else
-            return false;
-        if (end - p <= more || p[1] < low || p[1] > high)
-            return false;
-        for (std::ptrdiff_t i = 2; i <= more; ++i)
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
-        p += more + 1;
-    }
-    return true;
-}
-
 void AppendBase64(std::string_view bytes, std::string& out) {
     static constexpr char Digits[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -129,7 +80,7 @@ void AppendBase64(std::string_view bytes, std::string& out) {
 }
 
 void AppendJsonString(std::string_view text, std::string& out) {
-    if (!IsValidUtf8(text)) {
+    if (!IsUtf8(text)) {
         out += "{\"bytes\":\"";
         AppendBase64(text, out);
         out += "\"}";
@@ -255,15 +206,13 @@ void AppendBeginning(RecordFormat format, bool byteOrderMark, std::string& out) 
     const bool tabular = format == RecordFormat::Csv || format == RecordFormat::Tsv;
     if (tabular && byteOrderMark)
         out += "\xEF\xBB\xBF";
-    if (format == RecordFormat::Csv) {
-        out += CsvHeader;
-        out += "\r\n";
-    } else if (format == RecordFormat::Tsv) {
+    if (tabular) {
         for (const char* name : FieldNames) {
             out += name;
-            out += '\t';
+            out += format == RecordFormat::Csv ? ',' : '\t';
         }
-        out.back() = '\n';
+        out.pop_back();
+        out += format == RecordFormat::Csv ? "\r\n" : "\n";
     } else if (format == RecordFormat::Json) {
         out += '[';
     }

@@ -1,5 +1,8 @@
 #include "search/GlobPattern.h"
 
+#include "common/AsciiUpper.h"
+#include "common/Utf8.h"
+
 namespace quillory {
 
 namespace {
@@ -14,43 +17,15 @@ struct Character {
 
 constexpr std::uint32_t InvalidByte = 0x110000;
 
-// Reads the character at `at` by the strict rule: no overlong forms, no
-// surrogates, nothing above U+10FFFF, no sequence cut short.
+// Reads the character at `at`: a UTF-8 one, or else the byte alone.
 Character CharacterAt(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    if (lead < 0x80)
-        return {lead, 1};
-    const Character invalid{InvalidByte + lead, 1};
-    std::size_t length = 4;
-    std::uint32_t value = lead & 0x07u;
-    unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
-    unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0Fu;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead < 0xF0 || lead > 0xF4) {
-        return invalid;
-    }
-    if (text.size() - at < length)
-        return invalid;
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[at + i]);
-        if (next < low || next > high)
-            return invalid;
-        value = (value << 6) | (next & 0x3Fu);
-        low = 0x80;
-        high = 0xBF;
-    }
-    return {value, length};
+    if (const std::optional<Utf8Character> character = Utf8CharacterAt(text, at))
+        return {character->CodePoint, character->Length};
+    return {InvalidByte + static_cast<unsigned char>(text[at]), 1};
 }
 
 std::uint32_t Fold(std::uint32_t c) {
-    return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+    return c < 0x80 ? static_cast<unsigned char>(AsciiUpper(static_cast<char>(c))) : c;
 }
 
 // The same letter in the other ASCII case, or `c` itself.
