@@ -388,14 +388,12 @@ std::uint64_t CatalogPart::PassingColumns(const BlockColumns& block, const Colum
     std::uint64_t passing = 0;
     for (std::size_t i = 0; i < block.Count; ++i) {
         const bool sizeCoded = block.Coded(i, BlockColumns::Size);
-        char sizeBuffer[24];
-        const std::uint64_t size = sizeCoded ? ByteReader(block.Sizes[i]).Varint() - 1 : 0;
-        const std::string_view sizeLine =
-            sizeCoded ? SizeText(size + 1, sizeBuffer) : block.Text(i, BlockColumns::Size);
+        const std::optional<std::uint64_t> size =
+            sizeCoded ? std::optional(ByteReader(block.Sizes[i]).Varint() - 1) : std::nullopt;
         const std::string_view kind = block.Coded(i, BlockColumns::Kind)
                                           ? KindText(block.Kinds[i])
                                           : block.Text(i, BlockColumns::Kind);
-        if (columns->Passes(kind, sizeCoded ? std::optional(size) : std::nullopt, sizeLine))
+        if (columns->Passes(kind, size, sizeCoded ? "" : block.Text(i, BlockColumns::Size)))
             passing |= std::uint64_t{1} << i;
     }
     return passing;

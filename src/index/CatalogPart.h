@@ -19,7 +19,7 @@ class ColumnTest {
 public:
     virtual ~ColumnTest() = default;
     // `size` is the size when its line is in the scanner's form (plain
-    // decimal); `sizeLine` is the line itself either way.
+    // decimal); else `sizeLine` is the line as it stands.
     virtual bool Passes(std::string_view kind, std::optional<std::uint64_t> size,
                         std::string_view sizeLine) const = 0;
 };

@@ -20,11 +20,13 @@ void Remove(const IndexFolder& folder, const Segment& segment) {
 
 } // namespace
 
-Segments OpenSegments(const IndexFolder& folder) {
+Segments OpenSegments(const IndexFolder& folder, Unopened unopened) {
     Segments segments;
     for (const std::string& name : folder.SegmentNames()) {
         if (auto segment = Segment::Open(folder.Descriptor(), name))
             segments.push_back(std::move(segment));
+        else if (unopened == Unopened::Remove)
+            ::unlinkat(folder.Descriptor(), name.c_str(), 0);
     }
     return segments;
 }
@@ -59,13 +61,7 @@ void MergeSegments(const std::shared_ptr<const IndexFolder>& folder, const Datab
                    const std::vector<std::string>& files, const std::atomic<bool>* stop) {
     if (!folder->TryHold())
         return;
-    // A segment that does not open is damaged or of an older format: it
-    // would never be read again.
-    for (const std::string& name : folder->SegmentNames()) {
-        if (!Segment::Open(folder->Descriptor(), name))
-            ::unlinkat(folder->Descriptor(), name.c_str(), 0);
-    }
-    const Segments segments = OpenSegments(*folder);
+    const Segments segments = OpenSegments(*folder, Unopened::Remove);
     std::vector<FoundEntry> live;
     std::uint64_t liveBytes = 0, allBytes = 0;
     std::vector<bool> used(segments.size(), false);

@@ -11,9 +11,12 @@
 
 namespace quillory {
 
-// The segments of an index folder, as they are when they are opened.
+// The segments of an index folder, as they are when they are opened. One
+// that does not open is damaged or of an older format, and would never be
+// read again: a caller holding the folder removes it.
 using Segments = std::vector<std::shared_ptr<const Segment>>;
-Segments OpenSegments(const IndexFolder& folder);
+enum class Unopened { Keep, Remove };
+Segments OpenSegments(const IndexFolder& folder, Unopened unopened = Unopened::Keep);
 
 // A catalog's entry in one of the segments.
 struct FoundEntry {

@@ -193,9 +193,10 @@ PartAnswer SearchPart(const SearchIndex& index, const CatalogJob& job, bool comp
     // part is decoded: its part serves only a search whose text picks few
     // blocks. A compressed catalog's part is always the faster, and so is
     // every part for the command line's further tests, which its columns
-    // answer before any name is decoded, and for a count, which needs no
-    // record at all when nothing but kind and size is tested.
-    const bool partFirst = compressed || test.Filters() || !matches.Kept;
+    // answer before any name is decoded, and for a count that tests nothing
+    // but kind and size, which decodes no record at all.
+    const bool countColumns = !matches.Kept && !test.TestsTexts();
+    const bool partFirst = compressed || test.Filters() || countColumns;
     if (!partFirst && !keys.Narrows())
         return PartAnswer::Passed;
     const std::optional<CurrentEntry> current = index.Current(job.FileName);
@@ -215,7 +216,6 @@ PartAnswer SearchPart(const SearchIndex& index, const CatalogJob& job, bool comp
         const std::vector<std::uint32_t> blocks =
             everyRecord ? KeyQuery::Everything().Blocks(part) : keys.Blocks(part);
         const bool read = partFirst || blocks.size() <= part.BlockCount() / MostBlocksOfPlain;
-        const bool countColumns = !matches.Kept && !test.TestsTexts();
         if (read && countColumns && !test.Columns()) {
             matches.Counted += part.RecordCount();
         } else if (read) {
@@ -268,21 +268,26 @@ struct SearchGoal {
     const CatalogSink* EachCatalog = nullptr;
 };
 
+// What a run of the search found: the matches of each catalog when they are
+// kept, and how many there are in all.
+struct ReadOutcome {
+    std::vector<ResultList> Parts;
+    std::size_t Matches = 0;
+};
+
 // Reads the catalogs of `scope`, each into a part of its own, holding the
 // database shared for the reading only. Catalogs are answered from the
 // search index where it can; the others are read, and nothing waits for
-// their parts to be made. Returns the parts kept, and adds the matches to
-// `matchCount`.
-std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogScope& scope,
-                                    const SearchCriteria& criteria, const SearchProgress& progress,
-                                    const SearchOptions& options, const SearchGoal& goal,
-                                    SearchCoverage& coverage, std::size_t& matchCount) {
+// their parts to be made. `coverage`, when given, hears how.
+ReadOutcome ReadMatches(const OpenDatabase& database, const CatalogScope& scope,
+                        const SearchCriteria& criteria, const SearchProgress& progress,
+                        const SearchOptions& options, const SearchGoal& goal,
+                        SearchCoverage* coverage) {
     const DatabaseAccess access(database, LockKind::Shared);
     const std::vector<CatalogJob> jobs = ChooseCatalogs(access, scope, criteria, options.KeepGoing);
     const std::optional<SearchIndex> index = options.Index == IndexUse::UseIndex
                                                  ? std::optional<SearchIndex>(access.Path())
                                                  : std::nullopt;
-    coverage.IndexUsable = index && index->Usable();
     const auto pages = std::make_shared<ResultPages>();
     const bool keepParts = !goal.Count && !goal.EachCatalog;
     std::vector<ResultList> parts;
@@ -352,16 +357,19 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
         }
         ++catalogsRead;
     });
-    coverage.FromIndex = fromIndex;
-    coverage.WithoutPart = missing;
-    coverage.CheckedByBytes = byBytes;
-    coverage.Catalogs = jobs.size();
-    for (std::string& failure : failures) {
-        if (!failure.empty())
-            coverage.PassedOver.push_back(std::move(failure));
+    if (coverage) {
+        *coverage = {};
+        coverage->FromIndex = fromIndex;
+        coverage->CheckedByBytes = byBytes;
+        coverage->WithoutPart = missing;
+        coverage->IndexUsable = index && index->Usable();
+        coverage->Catalogs = jobs.size();
+        for (std::string& failure : failures) {
+            if (!failure.empty())
+                coverage->PassedOver.push_back(std::move(failure));
+        }
     }
-    matchCount += matches;
-    return parts;
+    return {std::move(parts), matches};
 }
 
 } // namespace
@@ -369,17 +377,12 @@ std::vector<ResultList> ReadMatches(const OpenDatabase& database, const CatalogS
 ResultList FindFile(const OpenDatabase& database, const CatalogScope& scope,
                     const SearchCriteria& criteria, const SearchProgress& progress,
                     const SearchOptions& options, SearchCoverage* coverage) {
-    SearchCoverage counted;
-    std::size_t matchCount = 0;
-    std::vector<ResultList> parts =
-        ReadMatches(database, scope, criteria, progress, options, {}, counted, matchCount);
-    if (coverage)
-        *coverage = counted;
+    ReadOutcome found = ReadMatches(database, scope, criteria, progress, options, {}, coverage);
     ResultList results;
-    results.Reserve(matchCount);
-    for (ResultList& part : parts)
+    results.Reserve(found.Matches);
+    for (ResultList& part : found.Parts)
         results.Splice(std::move(part));
-    parts.clear();
+    found.Parts.clear();
     // The parts' order vectors were freed in the searching threads' own
     // memory pools, which keep freed memory; give it back before the sort
     // needs its own.
@@ -392,23 +395,14 @@ void FindEachCatalog(const OpenDatabase& database, const CatalogScope& scope,
                      const SearchCriteria& criteria, const CatalogSink& sink,
                      const SearchProgress& progress, const SearchOptions& options,
                      SearchCoverage* coverage) {
-    SearchCoverage counted;
-    std::size_t matchCount = 0;
-    ReadMatches(database, scope, criteria, progress, options, {.EachCatalog = &sink}, counted,
-                matchCount);
-    if (coverage)
-        *coverage = counted;
+    ReadMatches(database, scope, criteria, progress, options, {.EachCatalog = &sink}, coverage);
 }
 
 std::size_t CountMatches(const OpenDatabase& database, const CatalogScope& scope,
                          const SearchCriteria& criteria, const SearchProgress& progress,
                          const SearchOptions& options, SearchCoverage* coverage) {
-    SearchCoverage counted;
-    std::size_t matchCount = 0;
-    ReadMatches(database, scope, criteria, progress, options, {.Count = true}, counted, matchCount);
-    if (coverage)
-        *coverage = counted;
-    return matchCount;
+    return ReadMatches(database, scope, criteria, progress, options, {.Count = true}, coverage)
+        .Matches;
 }
 
 } // namespace quillory

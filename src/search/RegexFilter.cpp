@@ -87,28 +87,25 @@ RegexFilter::RegexFilter(const std::string& pattern, bool caseSensitive)
         return;
     std::vector<std::string> literals;
     filter.Compile(&literals);
-    if (literals.empty() || literals.size() > MostLiteralsCombined) {
-        // With no literal, or too many to combine, a match holds all of none
-        // (or, with too many, at least one of them).
-        if (literals.size() > MostLiteralsCombined) {
-            std::vector<int> none;
-            std::vector<int> potential;
-            filter.AllPotentials(none, &potential);
-            if (potential.empty()) {
-                for (std::string& literal : literals)
-                    literalSets_.push_back({std::move(literal)});
-                return;
-            }
+    if (literals.size() <= MostLiteralsCombined) {
+        for (const std::vector<int>& set : SmallestSufficientSets(filter, literals.size())) {
+            std::vector<std::string> texts;
+            for (int atom : set)
+                texts.push_back(literals[static_cast<std::size_t>(atom)]);
+            literalSets_.push_back(std::move(texts));
         }
+        return;
+    }
+    // Too many to combine: a match holds one of them at least, unless it
+    // can match without any.
+    std::vector<int> potential;
+    filter.AllPotentials({}, &potential);
+    if (!potential.empty()) {
         literalSets_.push_back({});
         return;
     }
-    for (const std::vector<int>& set : SmallestSufficientSets(filter, literals.size())) {
-        std::vector<std::string> texts;
-        for (int atom : set)
-            texts.push_back(literals[static_cast<std::size_t>(atom)]);
-        literalSets_.push_back(std::move(texts));
-    }
+    for (std::string& literal : literals)
+        literalSets_.push_back({std::move(literal)});
 }
 
 RegexFilter::~RegexFilter() = default;
